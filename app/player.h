@@ -1,0 +1,50 @@
+// The program state, kept in one place, and the ports the portable core works through.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "app/platform.h"
+#include "library/storage.h"
+#include "playback/mci.h"
+#include "ui/controls.h"
+
+namespace vireo {
+
+struct ProgramState {
+    std::string programPath;
+    std::string programDir;  // ends with a backslash
+    std::string platformTag;
+    char* replyBuffer = nullptr;  // kReplyBufferSize bytes, owned by the platform side
+    std::string replyText;
+    std::string currentFolder;
+    std::string currentTitle;
+    int32_t positionMs = 0;
+    int32_t lengthMs = 0;
+    int64_t lengthSeconds = 0;
+    int32_t titleCount = 0;
+    int32_t nextIndex = 0;
+    Event event;
+    int64_t quitFlag = 0;
+    std::string helpText;
+    std::string aboutText;
+};
+
+struct Ports {
+    ControlPort& controls;
+    MciPort& mci;
+    EventPort& events;
+    BoxPort& boxes;
+    WindowPort& windows;
+    LauncherPort& launcher;
+    TaskbarPort& taskbar;
+    FilePort& files;
+    DirectoryPort& dirs;
+    FolderRequesterPort& requester;
+};
+
+struct Player {
+    ProgramState st;
+    Ports io;
+};
+
+}  // namespace vireo

@@ -1,0 +1,26 @@
+# Host build: unit tests, benchmarks and fuzz targets of the portable core.
+enable_testing()
+find_package(GTest REQUIRED)
+file(GLOB unit_sources CONFIGURE_DEPENDS tests/unit/*.cpp)
+add_executable(vireo_unit_tests ${unit_sources})
+target_link_libraries(vireo_unit_tests PRIVATE vireo_core GTest::gtest GTest::gmock GTest::gtest_main)
+target_compile_definitions(vireo_unit_tests PRIVATE VIREO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+include(GoogleTest)
+gtest_discover_tests(vireo_unit_tests DISCOVERY_TIMEOUT 60)
+
+find_package(benchmark QUIET)
+file(GLOB bench_sources CONFIGURE_DEPENDS tests/bench/*.cpp)
+if(benchmark_FOUND AND bench_sources)
+  add_executable(vireo_bench ${bench_sources})
+  target_link_libraries(vireo_bench PRIVATE vireo_core benchmark::benchmark benchmark::benchmark_main)
+  target_compile_definitions(vireo_bench PRIVATE VIREO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_test(NAME bench.smoke COMMAND vireo_bench --benchmark_min_time=0.01)
+endif()
+
+# Generators of the committed artwork and demo music.
+file(GLOB tool_sources CONFIGURE_DEPENDS tools/*.cpp)
+foreach(src ${tool_sources})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE vireo_core)
+endforeach()

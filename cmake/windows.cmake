@@ -1,0 +1,27 @@
+# Windows build: the player and the end-to-end test driver.
+set(deps ${CMAKE_SOURCE_DIR}/build/deps/mingw)
+find_library(PNG_STATIC NAMES png16 png PATHS ${deps}/lib NO_DEFAULT_PATH REQUIRED)
+find_library(Z_STATIC NAMES libz.a z REQUIRED)
+target_include_directories(vireo_core PUBLIC ${deps}/include)
+target_link_libraries(vireo_core PUBLIC ${PNG_STATIC} ${Z_STATIC})
+target_compile_definitions(vireo_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+# One self-contained exe: no compiler runtime DLLs beside it.
+set(static_flags -static -static-libgcc -static-libstdc++)
+
+file(GLOB win32_sources CONFIGURE_DEPENDS app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
+add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
+target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 msimg32 uuid)
+target_link_options(Vireo PRIVATE ${static_flags})
+set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+file(GLOB driver_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
+if(driver_sources)
+  add_executable(vireo_driver ${driver_sources})
+  target_include_directories(vireo_driver PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(vireo_driver PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  target_link_libraries(vireo_driver PRIVATE winmm comctl32 ole32 shell32 gdi32 user32 psapi)
+  target_link_options(vireo_driver PRIVATE ${static_flags})
+  set_target_properties(vireo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  include(${CMAKE_CURRENT_LIST_DIR}/e2e.cmake)
+endif()

@@ -1,0 +1,63 @@
+// Ports for files and directories used by the preferences file, the folder scan,
+// the folder requester and the platform check.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vireo {
+
+enum class FileAccess { ReadWrite, Read };
+enum class FileShare { Read, ReadWrite };
+enum class FileCreation { OpenExisting, OpenAlways, CreateAlways };
+
+class OpenFile {
+public:
+    virtual ~OpenFile() = default;
+    virtual bool readAll(std::string& bytes) = 0;
+    // Writes at the start of the file and cuts it at the end of the bytes.
+    virtual bool rewrite(std::string_view bytes) = 0;
+};
+
+class FilePort {
+public:
+    virtual ~FilePort() = default;
+    // Null when the platform refuses.
+    virtual std::unique_ptr<OpenFile> open(const std::string& path, FileAccess access,
+                                           FileShare share, FileCreation creation) = 0;
+};
+
+struct DirEntry {
+    std::string name;       // long name as the listing gives it
+    std::string shortName;  // 8.3 alternate name, "" when there is none
+};
+
+enum class ListResult { Listed, NoEntries, CannotStart };
+
+struct FoundEntry {
+    bool found = false;
+    bool directory = false;
+    int64_t size = 0;
+};
+
+class DirectoryPort {
+public:
+    virtual ~DirectoryPort() = default;
+    // FindFirstFileA/FindNextFileA over a pattern, in enumeration order.
+    // NoEntries stands for ERROR_FILE_NOT_FOUND; every other failure is CannotStart.
+    virtual ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) = 0;
+    // FindFirstFileA of one name.
+    virtual FoundEntry find(const std::string& name) = 0;
+};
+
+class FolderRequesterPort {
+public:
+    virtual ~FolderRequesterPort() = default;
+    // Shows the shell's folder browser; the chosen path as the platform gives it,
+    // "" when cancelled.
+    virtual std::string browse(std::string_view prompt, std::string_view initialFolder) = 0;
+};
+
+}  // namespace vireo
