@@ -1,0 +1,24 @@
+# End-to-end tests: the driver runs one case per invocation under Wine.
+# Cases are declared in the driver sources as VIREO_E2E_CASE(name).
+enable_testing()
+set(wine_env ${CMAKE_SOURCE_DIR}/tests/e2e/wine-env.sh)
+add_test(NAME e2e.setup COMMAND ${wine_env} start)
+add_test(NAME e2e.cleanup COMMAND ${wine_env} stop)
+set_tests_properties(e2e.setup PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(e2e.cleanup PROPERTIES FIXTURES_CLEANUP wine)
+
+set(e2e_cases "")
+foreach(src ${driver_sources})
+  file(STRINGS ${src} lines REGEX "^VIREO_E2E_CASE\\(([a-z0-9_]+)\\)")
+  foreach(line ${lines})
+    string(REGEX REPLACE "^VIREO_E2E_CASE\\(([a-z0-9_]+)\\).*" "\\1" name "${line}")
+    list(APPEND e2e_cases ${name})
+  endforeach()
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${driver_sources})
+foreach(name ${e2e_cases})
+  add_test(NAME e2e.${name}
+           COMMAND ${wine_env} run $<TARGET_FILE:vireo_driver> ${name}
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(e2e.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 180 RUN_SERIAL TRUE)
+endforeach()
