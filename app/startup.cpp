@@ -1,0 +1,31 @@
+#include "app/startup.h"
+
+#include "library/storage.h"
+
+namespace vireo {
+
+int64_t FileSizeQuery(DirectoryPort& dirs, std::string path) {
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    // An empty name can only be missing; don't hand it to the platform.
+    if (path.empty()) return -1;
+    const FoundEntry e = dirs.find(path);
+    if (!e.found) return -1;
+    if (e.directory) return -2;
+    return e.size;
+}
+
+std::string PlatformTagFor(int64_t answer) {
+    return std::string(answer == -2 ? kPlatform64 : kPlatform32);
+}
+
+std::string CheckPlatform(DirectoryPort& dirs) {
+    return PlatformTagFor(FileSizeQuery(dirs, std::string(kPlatformCheckPath)));
+}
+
+std::string ProgramDirOf(std::string_view programPath) {
+    const size_t cut = programPath.find_last_of("\\/");
+    if (cut == std::string_view::npos) return ".\\";
+    return std::string(programPath.substr(0, cut + 1));
+}
+
+}  // namespace vireo
