@@ -1,6 +1,6 @@
 # Windows build: the player and the end-to-end test driver.
 set(deps ${CMAKE_SOURCE_DIR}/build/deps/mingw)
-find_library(PNG_STATIC NAMES png16 png PATHS ${deps}/lib NO_DEFAULT_PATH REQUIRED)
+find_library(PNG_STATIC NAMES png16 png PATHS ${deps}/lib NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 find_library(Z_STATIC NAMES libz.a z REQUIRED)
 target_include_directories(vireo_core PUBLIC ${deps}/include)
 target_link_libraries(vireo_core PUBLIC ${PNG_STATIC} ${Z_STATIC})
