@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds Vireo.exe and runs it under Wine with a demo music folder.
+# With a display it just runs the player. Without one it plays a few seconds in
+# a private Xvfb, saves a screenshot of the strip and closes the player.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+cmake --preset windows >/dev/null && cmake --build --preset windows --target Vireo >/dev/null
+cmake --preset host >/dev/null && cmake --build --preset host --target make_demo >/dev/null
+
+run="$root/build/run"
+mkdir -p "$run/Musique"
+build/host/make_demo "$run/Musique" >/dev/null
+cp build/windows/bin/Vireo.exe "$run/"
+# Vireo.ini: the key "Répertoire" in Windows-1252, the folder as Wine sees it.
+folder="Z:${run//\//\\}\\Musique\\"
+printf 'R\xe9pertoire = %s\r\n' "$folder" >"$run/Vireo.ini"
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  export PATH=/usr/lib/wine:$PATH WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX="$root/build/wine-prefix"
+  cd "$run" && exec wine64 ./Vireo.exe
+fi
+
+env="$root/tests/e2e/wine-env.sh"
+"$env" start
+trap '"$env" stop >/dev/null 2>&1 || true' EXIT
+. "$root/build/e2e/env.sh"
+cd "$run"
+wine64 ./Vireo.exe &
+player=$!
+# The strip is centred on the 1280 x 1024 screen: its top-left corner is at (242, 477).
+for _ in $(seq 100); do xdotool search --name '^Vireo$' >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
+xdotool mousemove $((242 + 206)) $((477 + 45)) click 1    # Play
+sleep 4
+import -window root -crop 795x70+242+477 "$run/screenshot.png"
+xdotool mousemove $((242 + 758)) $((477 + 45)) click 1    # Close
+wait "$player" || true
+echo "Played the demo for 4 s; screenshot of the strip: $run/screenshot.png"

@@ -1,0 +1,258 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "ui/button_face.h"
+#include "ui/image_store_win32.h"
+#include "ui/layout.h"
+#include "ui/ui_win32.h"
+
+namespace vireo {
+
+namespace {
+
+constexpr UINT_PTR kFaceSubclass = 1;
+
+struct Face {
+    PlatformImages* images;
+    int picture;
+    HBITMAP premultiplied;  // for pictures with alpha, else null
+    HBITMAP symbol;         // dark pixels of a 24-bit picture, for the disabled look
+};
+
+// The platform embosses what is not white in a disabled bitmap: on a picture
+// whose metal ground is not pure white that is the whole rectangle. Hand it
+// only the dark symbol, so the disabled button shows the symbol embossed.
+HBITMAP SymbolMask(PlatformImages& images, int picture) {
+    if (images.depth(picture) != 24 || !images.bits(picture)) return nullptr;
+    int w = images.width(picture), h = images.height(picture);
+    size_t srcStride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+    size_t dstStride = ((static_cast<size_t>(w) + 15) / 16) * 2;
+    std::vector<uint8_t> mono(dstStride * h, 0xFF);
+    auto* src = static_cast<const uint8_t*>(images.bits(picture));
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* row = src + srcStride * (h - 1 - y);  // bottom-up source, top-down mask
+        for (int x = 0; x < w; ++x) {
+            int luma = (row[3 * x] * 29 + row[3 * x + 1] * 150 + row[3 * x + 2] * 77) >> 8;
+            if (luma < 100) mono[dstStride * y + x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
+        }
+    }
+    return CreateBitmap(w, h, 1, 1, mono.data());
+}
+
+HBITMAP PremultipliedCopy(PlatformImages& images, int picture) {
+    if (images.depth(picture) != 32 || !images.bits(picture)) return nullptr;
+    int w = images.width(picture), h = images.height(picture);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP copy = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!copy) return nullptr;
+    size_t count = static_cast<size_t>(w) * h;
+    CopyMemory(bits, images.bits(picture), count * 4);
+    PremultiplyForButton(static_cast<uint8_t*>(bits), static_cast<uint8_t*>(bits), count);
+    return copy;
+}
+
+void DrawFace(HWND h, const Face& f) {
+    PlatformImages& img = *f.images;
+    int pw = img.width(f.picture), ph = img.height(f.picture);
+    RECT rc;
+    GetClientRect(h, &rc);
+    HDC dc = GetDC(h);
+    if (!dc) return;
+    if (pw > 0 && ph > 0) {
+        IntersectClipRect(dc, rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2);
+        bool pushed = (SendMessageA(h, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+        FacePoint at = ImageFacePosition(rc.right - rc.left, rc.bottom - rc.top, pw, ph, pushed);
+        UINT disabled = IsWindowEnabled(h) ? DSS_NORMAL : DSS_DISABLED;
+        if (f.premultiplied) {
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, f.premultiplied);
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            AlphaBlend(dc, at.x, at.y, pw, ph, mem, 0, 0, pw, ph, blend);
+            SelectObject(mem, old);
+            DeleteDC(mem);
+        } else if (HICON icon = img.icon(f.picture)) {
+            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, at.x, at.y, pw, ph,
+                       DST_ICON | disabled);
+        } else if (HBITMAP bmp = img.bitmap(f.picture)) {
+            if (disabled == DSS_DISABLED && f.symbol) bmp = f.symbol;
+            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(bmp), 0, at.x, at.y, pw, ph,
+                       DST_BITMAP | disabled);
+        }
+        SelectClipRgn(dc, nullptr);
+    }
+    if (GetFocus() == h && !(SendMessageA(h, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+        RECT focus = rc;
+        InflateRect(&focus, -3, -3);
+        DrawFocusRect(dc, &focus);
+    }
+    ReleaseDC(h, dc);
+}
+
+LRESULT CALLBACK ImageButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    auto* face = reinterpret_cast<Face*>(ref);
+    LRESULT result = DefSubclassProc(h, m, wp, lp);
+    switch (m) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(h, ImageButtonProc, kFaceSubclass);
+        if (face->premultiplied) DeleteObject(face->premultiplied);
+        if (face->symbol) DeleteObject(face->symbol);
+        delete face;
+        break;
+    case WM_MOUSEMOVE:
+        if (GetCapture() != h) break;
+        [[fallthrough]];
+    // Whenever the platform has drawn the face, the picture goes back on top.
+    case WM_PAINT:
+    case BM_SETSTATE:
+    case BM_SETCHECK:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_UPDATEUISTATE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        DrawFace(h, *face);
+        break;
+    }
+    return result;
+}
+
+struct Made {
+    const char* cls;
+    DWORD style;
+    DWORD exStyle;
+};
+
+Made KindOf(ControlKind k) {
+    switch (k) {
+    case ControlKind::ImageButton: return {"Button", WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::TextLabel: return {"Static", SS_LEFT, WS_EX_CLIENTEDGE};
+    case ControlKind::EditField: return {"Edit", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::ComboBox: return {"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case ControlKind::CheckBox: return {"Button", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case ControlKind::ProgressBar: return {"msctls_progress32", PBS_SMOOTH, 0};
+    }
+    return {"Static", 0, 0};
+}
+
+int OuterHeight(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    return r.bottom - r.top;
+}
+
+}  // namespace
+
+void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
+    HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(main, GWLP_HINSTANCE));
+    HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
+    for (const ControlSpec& c : ControlTable()) {
+        Made made = KindOf(c.kind);
+        int height = c.kind == ControlKind::ComboBox ? 350 : c.height;
+        HWND h = CreateWindowExA(made.exStyle, made.cls, c.text, WS_CHILD | WS_VISIBLE | made.style, c.x, c.y, c.width,
+                                 height, main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+        if (!h) continue;
+        switch (c.kind) {
+        case ControlKind::ImageButton:
+            SetWindowSubclass(h, ImageButtonProc, kFaceSubclass,
+                              reinterpret_cast<DWORD_PTR>(
+                                  new Face{&images, c.picture, PremultipliedCopy(images, c.picture),
+                                           SymbolMask(images, c.picture)}));
+            InvalidateRect(h, nullptr, TRUE);
+            break;
+        case ControlKind::TextLabel:
+        case ControlKind::EditField:
+            SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
+            break;
+        case ControlKind::ComboBox:
+            SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
+            // The closed height is reached in two steps: measure what the frame adds.
+            SendMessageA(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 15);
+            SendMessageA(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ComboFieldHeight(OuterHeight(h), c.height));
+            break;
+        case ControlKind::ProgressBar:
+            SendMessageA(h, PBM_SETRANGE32, 0, static_cast<LPARAM>(barUpper));
+            SendMessageA(h, PBM_SETBKCOLOR, 0, RGB(c.background->r, c.background->g, c.background->b));
+            break;
+        case ControlKind::CheckBox:
+            break;
+        }
+        if (c.tip == TipKind::Balloon) AddBalloonTip(nullptr, h, c.tipTitle, c.tipText);
+        if (c.tip == TipKind::Plain) SetPlainTip(h, c.tipText);
+    }
+}
+
+void SetInitialStates(HWND main) {
+    Win32Controls controls(main);
+    for (ControlId id : {PlayButton, PauseButton, ResumeButton, StopButton}) controls.setEnabled(id, false);
+    controls.setState(PlayAllCheck, 1);
+    controls.setText(DurationDisplay, "0:00.");
+}
+
+void Win32Controls::setEnabled(ControlId id, bool enabled) { EnableWindow(item(id), enabled ? TRUE : FALSE); }
+
+bool Win32Controls::isEnabled(ControlId id) { return IsWindowEnabled(item(id)) != FALSE; }
+
+void Win32Controls::setText(ControlId id, std::string_view text) {
+    std::string z(text);
+    SetWindowTextA(item(id), z.c_str());
+}
+
+std::string Win32Controls::text(ControlId id) {
+    HWND h = item(id);
+    char small[64];
+    if (id == TitleCombo) {
+        LRESULT sel = SendMessageA(h, CB_GETCURSEL, 0, 0);
+        if (sel == CB_ERR) return {};
+        LRESULT n = SendMessageA(h, CB_GETLBTEXTLEN, sel, 0);
+        if (n == CB_ERR) return {};
+        std::string s(static_cast<size_t>(n) + 1, '\0');
+        n = SendMessageA(h, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(s.data()));
+        s.resize(n == CB_ERR ? 0 : static_cast<size_t>(n));
+        return s;
+    }
+    // Most texts are short: read them without a heap round trip.
+    int n = GetWindowTextA(h, small, sizeof small);
+    if (n < static_cast<int>(sizeof small) - 1) return std::string(small, static_cast<size_t>(n));
+    std::string s(static_cast<size_t>(GetWindowTextLengthA(h)) + 1, '\0');
+    s.resize(static_cast<size_t>(GetWindowTextA(h, s.data(), static_cast<int>(s.size()))));
+    return s;
+}
+
+void Win32Controls::setState(ControlId id, int64_t value) {
+    HWND h = item(id);
+    if (id == TitleCombo)
+        SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+    else if (id == TrackProgressBar)
+        SendMessageA(h, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+    else
+        SendMessageA(h, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int64_t Win32Controls::state(ControlId id) {
+    HWND h = item(id);
+    if (id == TitleCombo) return static_cast<int64_t>(static_cast<int>(SendMessageA(h, CB_GETCURSEL, 0, 0)));
+    if (id == TrackProgressBar) return SendMessageA(h, PBM_GETPOS, 0, 0);
+    return SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Win32Controls::clearItems(ControlId id) { SendMessageA(item(id), CB_RESETCONTENT, 0, 0); }
+
+void Win32Controls::appendItem(ControlId id, std::string_view text) {
+    std::string z(text);
+    SendMessageA(item(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(z.c_str()));
+}
+
+void Win32Controls::setUpperBound(ControlId id, int64_t upper) {
+    SendMessageA(item(id), PBM_SETRANGE32, 0, static_cast<LPARAM>(upper));
+}
+
+}  // namespace vireo

@@ -1,0 +1,59 @@
+// The window pair, the controls and their platform services.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/platform.h"
+#include "ui/controls.h"
+
+namespace vireo {
+
+class PlatformImages;
+
+// Window pair (windows_win32.cpp).
+HWND OpenBackdropWindow(HINSTANCE instance);
+HWND OpenMainWindow(HINSTANCE instance, HWND backdrop);
+void InstallFollowMainWindow(HWND main, HWND backdrop);
+void FollowMainWindow(HWND main, UINT message, WPARAM wp, LPARAM lp);
+
+// Events that window procedures raise while a message is delivered.
+void RaiseEvent(const Event& e);
+// Takes the event raised since the last call (kind None when there was none).
+Event TakeRaisedEvent();
+
+// Per-pixel-alpha backdrop (backdrop_win32.cpp).
+int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE opacity, HFONT captionFont);
+
+// Controls (controls_win32.cpp).
+void CreateControls(HWND main, PlatformImages& images, int64_t barUpper);
+void SetInitialStates(HWND main);
+
+class Win32Controls : public ControlPort {
+public:
+    explicit Win32Controls(HWND main) : main_(main) {}
+    void setEnabled(ControlId id, bool enabled) override;
+    bool isEnabled(ControlId id) override;
+    void setText(ControlId id, std::string_view text) override;
+    std::string text(ControlId id) override;
+    void setState(ControlId id, int64_t value) override;
+    int64_t state(ControlId id) override;
+    void clearItems(ControlId id) override;
+    void appendItem(ControlId id, std::string_view item) override;
+    void setUpperBound(ControlId id, int64_t upper) override;
+
+private:
+    HWND item(ControlId id) const { return GetDlgItem(main_, id); }
+    HWND main_;
+};
+
+// Tooltips (tooltips_win32.cpp).
+int AddBalloonTip(HWND owner, HWND control, const char* title, const char* text);
+void SetPlainTip(HWND control, const char* text);
+
+// Hand pointer (cursor_win32.cpp).
+int AttachCursor(HWND control, HCURSOR cursor);
+LRESULT CALLBACK CursorSubclassProc(HWND h, UINT message, WPARAM wp, LPARAM lp);
+
+}  // namespace vireo
