@@ -1,0 +1,29 @@
+// The two folder buttons: a folder for this run, or the stored default folder.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "app/player.h"
+
+namespace vireo {
+
+constexpr const char* kFolderPrompt =
+    "Sélectionnez le répertoire où se trouvent les musiques que vous voulez écouter :";
+
+// The folder the browser starts on: cut to 259 characters, without the final
+// backslash unless it is a drive root such as E:\.
+std::string PrepareInitialFolder(std::string_view folder);
+// The browser's path as a folder: with a final backslash; "" stays "" (cancel).
+std::string FinishChosenFolder(std::string_view path);
+
+// The chosen folder ending with a backslash, or "" when the user cancels.
+std::string FolderRequester(Player& p, std::string_view prompt, std::string_view initialFolder);
+
+// Stores the chosen folder as the default; a cancel changes nothing.
+// The caller loads the folder afterwards.
+void ChooseDefaultFolder(Player& p);
+// Shows and lists the chosen folder for this run; after a cancel the list is
+// rebuilt from the folder still in the path field.
+void BrowseMusicFolder(Player& p);
+
+}  // namespace vireo

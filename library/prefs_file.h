@@ -1,0 +1,79 @@
+// The key/value preferences file: read whole on open, written whole on close
+// when something changed.
+#pragma once
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "library/storage.h"
+
+namespace vireo {
+
+constexpr const char* kPreferencesFileName = "Vireo.ini";
+constexpr const char* kFolderKey = "Répertoire";
+
+struct PrefEntry {
+    enum Kind { Group, Comment, Pair };
+    Kind kind = Pair;
+    std::string key;    // group name, comment text or key
+    std::string value;  // pairs only; trailing blanks kept as read
+
+    bool operator==(const PrefEntry&) const = default;
+};
+
+// The bytes of a document (after any byte-order mark) into entries, in file order.
+std::vector<PrefEntry> ParsePreferences(std::string_view content);
+// The whole file text for the entries; a UTF-8 document starts with the mark and CR LF.
+std::string SerializePreferences(const std::vector<PrefEntry>& entries, bool utf8);
+
+// Windows-1252 bytes taken as code points 0..FF, in UTF-8.
+std::string Latin1ToUtf8(std::string_view text);
+// UTF-8 back to single bytes: code points up to FF keep their value, every other
+// character, and every ill-formed sequence (one per maximal ill-formed part), becomes "?".
+std::string Utf8ToLatin1(std::string_view text);
+
+// ASCII letters compare without regard to case; every other byte must match.
+bool SameKey(std::string_view a, std::string_view b);
+
+class PreferencesFile {
+public:
+    explicit PreferencesFile(FilePort& files) : files_(files) {}
+    ~PreferencesFile() { close(); }
+    PreferencesFile(const PreferencesFile&) = delete;
+    PreferencesFile& operator=(const PreferencesFile&) = delete;
+
+    // Opens an existing file and reads it in; never creates one.
+    bool open(const std::string& path);
+    std::string readString(std::string_view key, std::string_view defaultText) const;
+    // Creates the file or empties an existing one at once.
+    bool create(const std::string& path);
+    void writeString(std::string_view key, std::string_view value);
+    // Writes the document back when it was modified, then forgets it.
+    void close();
+
+    // For tests and diagnostics.
+    bool isOpen() const { return mode_ != Mode::Closed; }
+    bool isReadOnly() const { return readOnly_; }
+    bool isUtf8() const { return utf8_; }
+    bool isModified() const { return modified_; }
+    const std::vector<PrefEntry>& entries() const { return entries_; }
+
+private:
+    enum class Mode { Closed, Opened, OpenFailed };
+
+    // Index of the first key of the top-level section equal to key, or -1.
+    int findKey(std::string_view key) const;
+    void reset();
+
+    FilePort& files_;
+    Mode mode_ = Mode::Closed;
+    std::unique_ptr<OpenFile> file_;
+    std::string path_;
+    bool modified_ = false;
+    bool readOnly_ = false;
+    bool utf8_ = false;
+    std::vector<PrefEntry> entries_;
+};
+
+}  // namespace vireo

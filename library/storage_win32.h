@@ -1,0 +1,25 @@
+// Win32 implementations of the file, directory and folder-requester ports.
+#pragma once
+#include "library/storage.h"
+
+namespace vireo {
+
+class Win32Files : public FilePort {
+public:
+    std::unique_ptr<OpenFile> open(const std::string& path, FileAccess access, FileShare share,
+                                   FileCreation creation) override;
+};
+
+class Win32Directories : public DirectoryPort {
+public:
+    ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) override;
+    FoundEntry find(const std::string& name) override;
+};
+
+// The shell's folder browser. COM must be initialised on the thread.
+class Win32FolderRequester : public FolderRequesterPort {
+public:
+    std::string browse(std::string_view prompt, std::string_view initialFolder) override;
+};
+
+}  // namespace vireo

@@ -1,0 +1,117 @@
+// Fakes for the music-folder tests: a scripted directory listing, a scripted
+// folder requester, and a Player whose other ports do nothing.
+#pragma once
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/player.h"
+#include "tests/unit/fakes.h"
+
+namespace vireo::test::libfake {
+
+class NullMci : public MciPort {
+public:
+    int32_t sendString(const char*, char* reply, unsigned length) override {
+        if (reply && length) reply[0] = '\0';
+        return 0;
+    }
+};
+class NullEvents : public EventPort {
+public:
+    Event nextEvent() override { return {}; }
+    void sleepMs(unsigned) override {}
+};
+class NullWindows : public WindowPort {
+public:
+    void beginDrag() override {}
+    void minimize() override {}
+};
+class NullLauncher : public LauncherPort {
+public:
+    bool launch(std::string_view) override { return false; }
+    std::string systemDirectory() override { return {}; }
+};
+class NullTaskbar : public TaskbarPort {
+public:
+    void setProgress(int) override {}
+};
+
+// Each pattern lists what it was given; any other pattern can't start.
+class FakeListing : public DirectoryPort {
+public:
+    struct Listing {
+        ListResult result = ListResult::Listed;
+        std::vector<DirEntry> entries;
+    };
+    std::map<std::string, Listing> folders;
+    std::set<std::string> existing;  // names `find` reports
+    std::vector<std::string> patterns;
+    std::vector<std::string> finds;
+
+    void add(const std::string& pattern, std::vector<DirEntry> entries) {
+        folders[pattern] = {entries.empty() ? ListResult::NoEntries : ListResult::Listed, std::move(entries)};
+    }
+    ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) override {
+        patterns.push_back(pattern);
+        entries.clear();
+        auto it = folders.find(pattern);
+        if (it == folders.end()) return ListResult::CannotStart;
+        entries = it->second.entries;
+        return it->second.result;
+    }
+    FoundEntry find(const std::string& name) override {
+        finds.push_back(name);
+        FoundEntry e;
+        e.found = existing.count(name) > 0;
+        return e;
+    }
+};
+
+class FakeRequester : public FolderRequesterPort {
+public:
+    std::vector<std::string> answers;  // taken in order; "" once they run out
+    std::vector<std::pair<std::string, std::string>> calls;  // prompt, initial folder
+    std::function<void()> whileOpen;
+
+    std::string browse(std::string_view prompt, std::string_view initial) override {
+        calls.emplace_back(std::string(prompt), std::string(initial));
+        if (whileOpen) whileOpen();
+        if (calls.size() > answers.size()) return {};
+        return answers[calls.size() - 1];
+    }
+};
+
+// A Player as start-up leaves it before the first folder load.
+struct LibraryRig {
+    FakeControls controls;
+    FakeBoxes boxes;
+    NullMci mci;
+    NullEvents events;
+    NullWindows windows;
+    NullLauncher launcher;
+    NullTaskbar taskbar;
+    Player p;
+
+    LibraryRig(FilePort& files, DirectoryPort& dirs, FolderRequesterPort& requester)
+        : p{ProgramState{}, Ports{controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester}} {
+        for (int id : {PlayButton, StopButton, PauseButton, ResumeButton}) controls[id].enabled = false;
+        controls[ContentLabel].text = " Contenu : Vide";
+        controls[TitleCombo].state = -1;
+    }
+
+    std::vector<std::string>& items() { return controls[TitleCombo].items; }
+    // Enable and disable changes only.
+    std::vector<std::string> enableLog() const {
+        std::vector<std::string> out;
+        for (const auto& e : controls.log) {
+            if (e[0] == 'E' || e[0] == 'D') out.push_back(e);
+        }
+        return out;
+    }
+};
+
+}  // namespace vireo::test::libfake

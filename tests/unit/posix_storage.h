@@ -1,0 +1,160 @@
+// File and directory ports over the real POSIX file system, for the unit tests.
+// Backslashes in paths are taken as slashes, so the core's Windows-style paths work.
+#pragma once
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "library/storage.h"
+
+namespace vireo::test {
+
+inline std::string PosixPath(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// A fresh folder under the system's temporary folder, removed with its content.
+class LibraryTempDir {
+public:
+    LibraryTempDir() {
+        const char* base = std::getenv("TMPDIR");
+        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/vireo-lib-XXXXXX";
+        if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+        path_ = tmpl + "/";
+    }
+    ~LibraryTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    LibraryTempDir(const LibraryTempDir&) = delete;
+    LibraryTempDir& operator=(const LibraryTempDir&) = delete;
+
+    // Ends with a slash.
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(PosixPath(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(PosixPath(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(PosixPath(path).c_str(), &st) == 0;
+}
+
+class PosixOpenFile : public OpenFile {
+public:
+    explicit PosixOpenFile(int fd) : fd_(fd) {}
+    ~PosixOpenFile() override { ::close(fd_); }
+    PosixOpenFile(const PosixOpenFile&) = delete;
+    PosixOpenFile& operator=(const PosixOpenFile&) = delete;
+
+    bool readAll(std::string& bytes) override {
+        bytes.clear();
+        char buf[4096];
+        for (;;) {
+            ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n < 0) return false;
+            if (n == 0) return true;
+            bytes.append(buf, static_cast<size_t>(n));
+        }
+    }
+    bool rewrite(std::string_view bytes) override {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+            if (n <= 0) return false;
+            done += static_cast<size_t>(n);
+        }
+        return ::ftruncate(fd_, static_cast<off_t>(bytes.size())) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Sharing can't be expressed on POSIX; `refuse` stands in for a file the
+// platform won't open in some mode (locked, read-only, directory not writable).
+class PosixFiles : public FilePort {
+public:
+    struct Call {
+        std::string path;
+        FileAccess access;
+        FileShare share;
+        FileCreation creation;
+        bool granted;
+    };
+    std::vector<Call> calls;
+    std::function<bool(const Call&)> refuse;
+
+    std::unique_ptr<OpenFile> open(const std::string& path, FileAccess access, FileShare share,
+                                   FileCreation creation) override {
+        Call call{path, access, share, creation, false};
+        if (refuse && refuse(call)) {
+            calls.push_back(call);
+            return nullptr;
+        }
+        int flags = access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY;
+        if (creation == FileCreation::OpenAlways) flags |= O_CREAT;
+        if (creation == FileCreation::CreateAlways) flags |= O_CREAT | O_TRUNC;
+        int fd = ::open(PosixPath(path).c_str(), flags | O_CLOEXEC, 0644);
+        call.granted = fd >= 0;
+        calls.push_back(call);
+        if (fd < 0) return nullptr;
+        return std::make_unique<PosixOpenFile>(fd);
+    }
+};
+
+// Lists a folder in name order, "." and ".." included as on Windows.
+class PosixDirectories : public DirectoryPort {
+public:
+    std::vector<std::string> patterns;
+
+    ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) override {
+        patterns.push_back(pattern);
+        entries.clear();
+        std::string p = PosixPath(pattern);
+        const std::string all = "*.*";
+        if (p.size() < all.size() || p.compare(p.size() - all.size(), all.size(), all) != 0) {
+            return ListResult::CannotStart;
+        }
+        p.resize(p.size() - all.size());
+        if (p.empty()) p = ".";
+        DIR* d = ::opendir(p.c_str());
+        if (!d) return ListResult::CannotStart;
+        while (dirent* e = ::readdir(d)) entries.push_back({e->d_name, ""});
+        ::closedir(d);
+        std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+        return entries.empty() ? ListResult::NoEntries : ListResult::Listed;
+    }
+
+    FoundEntry find(const std::string& name) override {
+        struct stat st {};
+        if (::stat(PosixPath(name).c_str(), &st) != 0) return {};
+        return {true, S_ISDIR(st.st_mode), static_cast<int64_t>(st.st_size)};
+    }
+};
+
+}  // namespace vireo::test
