@@ -29,12 +29,17 @@ trap '"$env" stop >/dev/null 2>&1 || true' EXIT
 cd "$run"
 wine64 ./Vireo.exe &
 player=$!
-# The strip is centred on the 1280 x 1024 screen: its top-left corner is at (242, 477).
 for _ in $(seq 100); do xdotool search --name '^Vireo$' >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 1
-xdotool mousemove $((242 + 206)) $((477 + 45)) click 1    # Play
+pos=$(xdotool search --name '^Vireo$' getwindowgeometry | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p' | head -n1)
+read -r x y <<<"$pos"
+press() {  # a click on the strip, at a point of MainWindow's client area
+  xdotool mousemove $((x + $1)) $((y + $2)); sleep 0.3
+  xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+}
+press 206 45    # Play
 sleep 4
-import -window root -crop 795x70+242+477 "$run/screenshot.png"
-xdotool mousemove $((242 + 758)) $((477 + 45)) click 1    # Close
+import -window root -crop "795x70+$x+$y" "$run/screenshot.png"
+press 758 45    # Close
 wait "$player" || true
 echo "Played the demo for 4 s; screenshot of the strip: $run/screenshot.png"

@@ -6,13 +6,14 @@
 #   wine-env.sh stop             stop what start started
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-state="$root/build/e2e"
+# VIREO_E2E_STATE and VIREO_WINEPREFIX let a second environment run beside the first.
+state="${VIREO_E2E_STATE:-$root/build/e2e}"
 envfile="$state/env.sh"
 mkdir -p "$state"
 
 base_env() {
   export PATH=/usr/lib/wine:$PATH
-  export WINEPREFIX="$root/build/wine-prefix" WINEARCH=win64 WINEDEBUG=-all
+  export WINEPREFIX="${VIREO_WINEPREFIX:-$root/build/wine-prefix}" WINEARCH=win64 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export XDG_RUNTIME_DIR="$state/runtime"
 }
