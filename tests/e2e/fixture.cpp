@@ -1,0 +1,322 @@
+#include "tests/e2e/fixture.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace vireo::e2e {
+
+// --- files -------------------------------------------------------------------------
+
+std::string driverDir() {
+    char buf[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    std::string p(buf, n);
+    return p.substr(0, p.find_last_of("\\/") + 1);
+}
+
+std::wstring widen(std::string_view s) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(1252, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(1252, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::string narrow(std::wstring_view w) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(1252, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, "?", nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(1252, 0, w.data(), static_cast<int>(w.size()), s.data(), n, "?", nullptr);
+    return s;
+}
+
+static void wipeTreeW(const std::wstring& path) {
+    DWORD attr = GetFileAttributesW(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            wipeTreeW(path + L"\\" + name);
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+void wipeTree(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 3 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+    wipeTreeW(widen(p));
+    if (exists(p)) abortCase("could not remove " + show(p));
+}
+
+void makeDirs(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\') {
+            std::string part = path.substr(0, i);
+            if (!part.empty() && !exists(part) && !CreateDirectoryA(part.c_str(), nullptr))
+                abortCase("could not create folder " + show(part));
+        }
+    }
+}
+
+void writeFile(const std::string& path, std::string_view bytes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) abortCase("could not create " + show(path));
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    if (!ok || written != bytes.size()) abortCase("could not write " + show(path));
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string out;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(h);
+    return out;
+}
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::optional<FILETIME> modificationTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return data.ftLastWriteTime;
+}
+
+bool sameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+static std::string wavBytes(double seconds, int rate) {
+    auto samples = static_cast<uint32_t>(std::lround(seconds * rate));
+    uint32_t dataSize = samples * 2;
+    std::string b;
+    auto u32 = [&b](uint32_t v) { for (int i = 0; i < 4; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF); };
+    auto u16 = [&b](uint16_t v) { b += static_cast<char>(v & 0xFF); b += static_cast<char>(v >> 8); };
+    b += "RIFF";
+    u32(36 + dataSize);
+    b += "WAVEfmt ";
+    u32(16);
+    u16(1);                                  // PCM
+    u16(1);                                  // mono
+    u32(static_cast<uint32_t>(rate));
+    u32(static_cast<uint32_t>(rate) * 2);    // bytes per second
+    u16(2);                                  // block align
+    u16(16);                                 // bits per sample
+    b += "data";
+    u32(dataSize);
+    for (uint32_t i = 0; i < samples; ++i) {
+        auto v = static_cast<int16_t>(2000.0 * std::sin(2.0 * 3.14159265358979 * 440.0 * i / rate));
+        u16(static_cast<uint16_t>(v));
+    }
+    return b;
+}
+
+void writeWav(const std::string& path, double seconds, int rate) { writeFile(path, wavBytes(seconds, rate)); }
+
+void writeWavW(const std::wstring& path, double seconds, int rate) {
+    std::string bytes = wavBytes(seconds, rate);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) abortCase("could not create " + show(narrow(path)));
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    if (written != bytes.size()) abortCase("could not write " + show(narrow(path)));
+}
+
+std::vector<std::string> musicEntries(const std::string& folder) {
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+    pattern += "*.*";
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string tail = name.size() > 4 ? name.substr(name.size() - 4) : name;
+        CharLowerA(tail.data());
+        if (tail == ".wav" || tail == ".mp3" || tail == ".mid" || tail == ".wma") names.push_back(name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+std::string preferencesLine(std::string_view folder) {
+    return "Répertoire = " + std::string(folder) + "\r\n";
+}
+
+Scratch::Scratch(const std::string& name) {
+    dir_ = "C:\\vireo-e2e\\" + name + "\\";
+    wipeTree(dir_);
+    makeDirs(dir_.substr(0, dir_.size() - 1));
+    std::string source = driverDir() + "Vireo.exe";
+    if (!CopyFileA(source.c_str(), exe().c_str(), FALSE))
+        abortCase("could not copy " + show(source) + " into the scratch folder");
+}
+
+std::string Scratch::folder(std::string_view relative) const {
+    std::string p = path(relative);
+    while (!p.empty() && p.back() == '\\') p.pop_back();
+    makeDirs(p);
+    return p + "\\";
+}
+
+// --- the platform folder -----------------------------------------------------------
+
+namespace {
+const char* const kPlatformFolder = "C:\\Program Files (x86)";
+const char* const kPlatformBackup = "C:\\vireo-e2e-program-files-x86.moved";
+
+bool isDirectory(const char* path) {
+    DWORD a = GetFileAttributesA(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool restorePlatformFolder() {
+    if (!isDirectory(kPlatformBackup)) return isDirectory(kPlatformFolder);
+    DWORD a = GetFileAttributesA(kPlatformFolder);
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(kPlatformFolder, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(kPlatformFolder);
+    }
+    if (!MoveFileA(kPlatformBackup, kPlatformFolder)) return false;
+    return isDirectory(kPlatformFolder);
+}
+}  // namespace
+
+void restorePlatformFolderIfLeft() {
+    if (isDirectory(kPlatformBackup)) {
+        bool ok = restorePlatformFolder();
+        note(std::string("restored ") + kPlatformFolder + " left moved by an earlier run: " + (ok ? "done" : "FAILED"));
+    }
+}
+
+PlatformFolderGuard::PlatformFolderGuard(Mode mode) {
+    restorePlatformFolderIfLeft();
+    require(isDirectory(kPlatformFolder), std::string(kPlatformFolder) + " is a folder before the case");
+    restore_ = std::make_unique<Cleanup>([] {
+        bool ok = restorePlatformFolder();
+        check(ok, std::string(kPlatformFolder) + " restored as a folder");
+    });
+    if (!MoveFileA(kPlatformFolder, kPlatformBackup)) abortCase(format("could not move the platform folder away (error %lu)", GetLastError()));
+    active_ = true;
+    if (mode == Mode::PlainFile) writeFile(kPlatformFolder, "not a folder\r\n");
+}
+
+PlatformFolderGuard::~PlatformFolderGuard() { restore_->run(); }
+
+// --- the player process ------------------------------------------------------------
+
+Player::Player(const std::string& exe, const std::string& workDir) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string cmd = "\"" + exe + "\"";
+    std::string dir = workDir.empty() ? exe.substr(0, exe.find_last_of('\\') + 1) : workDir;
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+        abortCase(format("CreateProcessA failed for %s (error %lu)", show(exe).c_str(), GetLastError()));
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    HANDLE proc = process_;
+    killer_ = std::make_unique<Cleanup>([proc] {
+        if (WaitForSingleObject(proc, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(proc, 99);
+            WaitForSingleObject(proc, 5000);
+        }
+    });
+}
+
+Player::~Player() {
+    killer_->run();
+    if (process_) CloseHandle(process_);
+}
+
+bool Player::running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+namespace {
+struct FindCtx {
+    DWORD pid;
+    HWND backdrop = nullptr;
+    HWND main = nullptr;
+};
+BOOL CALLBACK findPlayerWindows(HWND h, LPARAM lp) {
+    auto* ctx = reinterpret_cast<FindCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid != ctx->pid) return TRUE;
+    char cls[64] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (std::strcmp(cls, "VireoBackdrop") == 0) ctx->backdrop = h;
+    if (std::strcmp(cls, "VireoMain") == 0) ctx->main = h;
+    return TRUE;
+}
+}  // namespace
+
+void Player::findWindows() {
+    FindCtx ctx{pid_};
+    EnumWindows(findPlayerWindows, reinterpret_cast<LPARAM>(&ctx));
+    backdrop_ = ctx.backdrop;
+    main_ = ctx.main;
+}
+
+bool Player::waitWindows(DWORD timeoutMs) {
+    return waitUntil(
+        [this] {
+            if (!running()) return true;
+            findWindows();
+            return backdrop_ && main_ && IsWindowVisible(backdrop_) && IsWindowVisible(main_);
+        },
+        timeoutMs) && running();
+}
+
+HWND Player::control(int id) const { return main_ ? GetDlgItem(main_, id) : nullptr; }
+
+std::optional<DWORD> Player::waitExit(DWORD timeoutMs) {
+    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+bool Player::checkExitsCleanly(DWORD timeoutMs) {
+    auto code = waitExit(timeoutMs);
+    if (!code) {
+        check(false, format("player ends within %lu ms", timeoutMs));
+        kill();
+        return false;
+    }
+    return checkEq(0, static_cast<int64_t>(*code), "exit code");
+}
+
+bool Player::closeAndCheck(DWORD timeoutMs) {
+    if (!running()) return check(false, "player still running before it is closed");
+    if (!backdrop_) findWindows();
+    if (!backdrop_) {
+        check(false, "BackdropWindow found to close");
+        kill();
+        return false;
+    }
+    PostMessageA(backdrop_, WM_CLOSE, 0, 0);
+    return checkExitsCleanly(timeoutMs);
+}
+
+void Player::kill() { killer_->run(); }
+
+}  // namespace vireo::e2e
