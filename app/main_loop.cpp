@@ -1,0 +1,76 @@
+#include "app/main_loop.h"
+
+#include "app/dispatch.h"
+#include "playback/indicators.h"
+#include "playback/mci_channel.h"
+#include "playback/transport.h"
+
+namespace vireo {
+
+bool RunPass(Player& p) {
+    p.st.event = p.io.events.nextEvent();
+    const bool hasEvent = p.st.event.kind != EventKind::None;
+    if (!hasEvent) p.io.events.sleepMs(kIdleSleepMs);
+
+    const int32_t poll = SendMciCommand(p, mci::kStatusPosition);
+    p.st.positionMs = static_cast<int32_t>(ReplyValue(p.st.replyText));
+    RefreshIndicators(p);
+
+    // Only an open track can end. Without this guard a last length text of
+    // "0:00" would equal the idle reading on every pass after the track closed,
+    // and the end handling would start titles by itself or repeat a failing open.
+    if (poll == 0 && p.io.controls.text(ElapsedDisplay) == p.io.controls.text(DurationDisplay))
+        HandleEndOfTrack(p);
+
+    if (hasEvent) {
+        Dispatch(p, p.st.event);
+        if (p.st.quitFlag == 1) return false;
+    }
+    return true;
+}
+
+void RunMainLoop(Player& p) {
+    while (RunPass(p)) {
+    }
+}
+
+namespace {
+
+void PlaySelected(Player& p) {
+    p.st.currentTitle = p.io.controls.text(TitleCombo);
+    PlayTrack(p, p.st.currentTitle);
+}
+
+}  // namespace
+
+void HandleEndOfTrack(Player& p) {
+    ControlPort& c = p.io.controls;
+    CloseTrack(p);
+    const bool continuous = c.state(ContinuousCheck) != 0;
+    if (c.state(PlayAllCheck) != 0) {
+        const int64_t selected = c.state(TitleCombo);
+        p.st.nextIndex = selected < 0 ? 0 : static_cast<int32_t>(selected + 1);
+        if (p.st.nextIndex < p.st.titleCount) {
+            c.setState(TitleCombo, p.st.nextIndex);
+            PlaySelected(p);
+        } else if (p.st.nextIndex == p.st.titleCount && continuous) {
+            c.setState(TitleCombo, 0);
+            PlaySelected(p);
+        } else if (p.st.nextIndex == p.st.titleCount) {
+            c.setEnabled(PlayButton, true);
+            c.setEnabled(PauseButton, false);
+            c.setEnabled(StopButton, false);
+            c.setEnabled(SelectFolderButton, true);
+        }
+    } else if (continuous) {
+        PlaySelected(p);
+    } else {
+        c.setEnabled(PlayButton, true);
+        c.setEnabled(StopButton, false);
+        c.setEnabled(PauseButton, false);
+        c.setEnabled(ResumeButton, false);
+        c.setEnabled(SelectFolderButton, true);
+    }
+}
+
+}  // namespace vireo

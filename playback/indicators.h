@@ -1,0 +1,27 @@
+// The time texts and the per-pass refresh of the elapsed-time indicators.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "app/player.h"
+
+namespace vireo {
+
+// DurationDisplay while no track is loaded. The final full stop keeps it unequal
+// to every elapsed text, so the end-of-track test stays quiet.
+constexpr const char* kNoTrackDuration = "0:00.";
+
+// Whole seconds as minutes, ":" and two-digit seconds: 65 -> "1:05", 3725 -> "62:05".
+// No hour field. A negative count (only a broken reply gives one) reads "-0:05".
+std::string FormatTime(int64_t seconds);
+
+// The text of FormatTime written into `out` (at least kTimeTextSize bytes, not
+// NUL-terminated); returns its length.
+constexpr size_t kTimeTextSize = 32;
+size_t FormatTimeInto(int64_t seconds, char* out);
+
+// ElapsedDisplay, CountDisplay and TrackProgressBar from PositionMs, on every pass.
+void RefreshIndicators(Player& p);
+
+}  // namespace vireo

@@ -1,0 +1,12 @@
+// The MCI port over the platform's command-string service.
+#pragma once
+#include "playback/mci.h"
+
+namespace vireo {
+
+class Win32Mci : public MciPort {
+public:
+    int32_t sendString(const char* command, char* reply, unsigned replyLength) override;
+};
+
+}  // namespace vireo

@@ -1,0 +1,68 @@
+#include "playback/transport.h"
+
+#include "playback/indicators.h"
+#include "playback/mci_channel.h"
+
+namespace vireo {
+
+void PlayTrack(Player& p, const std::string& title) {
+    ControlPort& c = p.io.controls;
+    if (SendMciCommand(p, mci::OpenCommand(c.text(FolderPathField) + title)) != 0) {
+        p.io.boxes.showBox("Erreur!", "Erreur à l'ouverture du fichier !", kBoxError);
+        return;
+    }
+    c.setEnabled(PlayButton, false);
+    c.setEnabled(StopButton, true);
+    c.setEnabled(PauseButton, true);
+    c.setEnabled(ResumeButton, false);
+    c.setEnabled(SelectFolderButton, false);
+
+    SendMciCommand(p, mci::kSetTimeFormatMs);
+    // Some drivers (MPEG among them) cannot seek to the end; the position read
+    // back would then not be the length and the title would count as ended at
+    // once. Ask for the length itself in that case.
+    if (SendMciCommand(p, mci::kSeekToEndWait) == 0)
+        SendMciCommand(p, mci::kStatusPositionWait);
+    else
+        SendMciCommand(p, mci::kStatusLengthWait);
+    p.st.lengthMs = static_cast<int32_t>(ReplyValue(p.st.replyText));
+    p.st.lengthSeconds = p.st.lengthMs / 1000;
+
+    c.setText(DurationDisplay, FormatTime(p.st.lengthSeconds));
+    c.setText(SecondsDisplay, std::to_string(p.st.lengthSeconds));
+    c.setUpperBound(TrackProgressBar, p.st.lengthSeconds);
+
+    SendMciCommand(p, mci::kSeekToStart);
+    SendMciCommand(p, mci::kPlayFromStart);
+    p.io.taskbar.setProgress(kTaskbarIndeterminate);
+}
+
+void PauseTrack(Player& p) {
+    p.io.controls.setEnabled(PauseButton, false);
+    p.io.controls.setEnabled(ResumeButton, true);
+    SendMciCommand(p, mci::kPauseWait);
+}
+
+void ResumeTrack(Player& p) {
+    p.io.controls.setEnabled(PauseButton, true);
+    p.io.controls.setEnabled(ResumeButton, false);
+    SendMciCommand(p, mci::PlayFromCommand(p.st.positionMs));
+}
+
+void StopTrack(Player& p) {
+    ControlPort& c = p.io.controls;
+    SendMciCommand(p, mci::kClose);
+    c.setText(DurationDisplay, kNoTrackDuration);
+    c.setEnabled(PlayButton, true);
+    c.setEnabled(PauseButton, false);
+    c.setEnabled(ResumeButton, false);
+    c.setEnabled(StopButton, false);
+    c.setEnabled(SelectFolderButton, true);
+    c.setEnabled(TitleCombo, true);
+    c.setEnabled(UserFolderButton, true);
+    p.io.taskbar.setProgress(kTaskbarNoProgress);
+}
+
+void CloseTrack(Player& p) { SendMciCommand(p, mci::kClose); }
+
+}  // namespace vireo

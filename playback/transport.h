@@ -1,0 +1,21 @@
+// Opening, measuring and transporting one track. The enabled states of the
+// transport buttons are the only record of where the player stands.
+#pragma once
+#include <string>
+
+#include "app/player.h"
+
+namespace vireo {
+
+// Opens the text of FolderPathField followed by `title`, measures it, shows its
+// length and starts it from 1 ms. The previous track must be closed already.
+// On an open failure: the error box and nothing else.
+void PlayTrack(Player& p, const std::string& title);
+void PauseTrack(Player& p);
+// Restarts at PositionMs, the position polled in the latest pass.
+void ResumeTrack(Player& p);
+void StopTrack(Player& p);
+// Between two tracks: "close Morceau" and nothing else.
+void CloseTrack(Player& p);
+
+}  // namespace vireo

@@ -1,0 +1,187 @@
+// A fake MCI service on a fake clock, behaving as Wine's was measured to:
+// the reply buffer is cleared before every command, so a failed command leaves
+// an empty reply; WAV positions advance in 333 ms steps of real time, stay put
+// while paused and stay at the length after the natural end; the MPEG driver
+// cannot seek to the end (277) and falls back to the last start position after
+// the end; a MIDI file's position reads -1 and never advances.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "playback/mci.h"
+
+namespace vireo::test {
+
+struct FakeClock {
+    int64_t nowMs = 0;
+    void advance(int64_t ms) { nowMs += ms; }
+};
+
+enum class TrackKind { Wav, Mp3, Midi };
+
+struct FakeTrack {
+    int32_t lengthMs = 0;
+    TrackKind kind = TrackKind::Wav;
+};
+
+// MCI error codes as the service gives them.
+constexpr int32_t kMciUnrecognizedCommand = 261;
+constexpr int32_t kMciInvalidDevice = 263;
+constexpr int32_t kMciFileNotFound = 275;
+constexpr int32_t kMciCannotSeek = 277;
+constexpr int32_t kMciNotOpen = 281;
+constexpr int32_t kMciOutOfRange = 282;
+constexpr int32_t kMciDuplicateAlias = 289;
+
+class FakeMci : public MciPort {
+public:
+    explicit FakeMci(FakeClock& clock) : clock_(clock) {}
+
+    static constexpr int64_t kStepMs = 333;
+
+    std::map<std::string, FakeTrack> files;  // full path -> track
+    std::vector<std::string> commands;        // every command, in order
+    std::vector<std::string>* journal = nullptr;  // also "MCI <command>" here, when set
+
+    // Inspection.
+    bool isOpen() const { return open_; }
+    bool isPlaying() const { return open_ && mode_ == Mode::Playing; }
+    bool isPaused() const { return open_ && mode_ == Mode::Paused; }
+    const std::string& openPath() const { return path_; }
+    int64_t position() const { return positionAt(clock_.nowMs); }
+
+    int32_t sendString(const char* command, char* reply, unsigned replyLength) override {
+        commands.emplace_back(command);
+        if (journal) journal->push_back("MCI " + commands.back());
+        if (reply && replyLength) reply[0] = '\0';
+        std::string text;
+        const int32_t result = execute(command, text);
+        if (result == 0 && reply && replyLength) {
+            const size_t n = text.size() < replyLength - 1 ? text.size() : replyLength - 1;
+            std::memcpy(reply, text.data(), n);
+            reply[n] = '\0';
+        }
+        return result;
+    }
+
+private:
+    enum class Mode { Stopped, Playing, Paused };
+
+    FakeClock& clock_;
+    bool open_ = false;
+    std::string path_;
+    FakeTrack track_;
+    Mode mode_ = Mode::Stopped;
+    int64_t start_ = 0;      // position where the last play started, or the still position
+    int64_t startedAt_ = 0;  // clock time of the last play
+
+    int64_t positionAt(int64_t now) const {
+        if (!open_) return 0;
+        if (track_.kind == TrackKind::Midi) return -1;
+        if (mode_ != Mode::Playing) return start_;
+        const int64_t played = (now - startedAt_) / kStepMs * kStepMs;
+        const int64_t at = start_ + played;
+        if (at < track_.lengthMs) return at;
+        // Played to its natural end.
+        return track_.kind == TrackKind::Mp3 ? start_ : track_.lengthMs;
+    }
+
+    void freeze() {
+        start_ = positionAt(clock_.nowMs);
+        mode_ = Mode::Stopped;
+    }
+
+    static bool EndsWith(const std::string& s, const char* tail) {
+        const size_t n = std::strlen(tail);
+        return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+    }
+
+    int32_t open(const std::string& command) {
+        // open "<path>" alias Morceau
+        const size_t first = command.find('"');
+        const size_t last = command.rfind('"');
+        if (first == std::string::npos || last == first) return kMciUnrecognizedCommand;
+        if (command.compare(last, std::string::npos, "\" alias Morceau") != 0) return kMciUnrecognizedCommand;
+        if (open_) return kMciDuplicateAlias;
+        const std::string path = command.substr(first + 1, last - first - 1);
+        auto it = files.find(path);
+        if (it == files.end()) return EndsWith(path, ".mp3") ? kMciCannotSeek : kMciFileNotFound;
+        open_ = true;
+        path_ = path;
+        track_ = it->second;
+        mode_ = Mode::Stopped;
+        start_ = 0;
+        return 0;
+    }
+
+    int32_t execute(const std::string& command, std::string& reply) {
+        if (command.rfind("open ", 0) == 0) return open(command);
+        std::istringstream in(command);
+        std::string verb, alias;
+        in >> verb >> alias;
+        std::vector<std::string> args;
+        for (std::string w; in >> w;) args.push_back(w);
+        if (alias != "Morceau") return kMciInvalidDevice;
+        if (!open_) return verb == "status" ? kMciNotOpen : kMciInvalidDevice;
+
+        const auto is = [&](std::initializer_list<const char*> words) {
+            if (args.size() != words.size()) return false;
+            size_t i = 0;
+            for (const char* w : words)
+                if (args[i++] != w) return false;
+            return true;
+        };
+        if (verb == "close" && args.empty()) {
+            open_ = false;
+            path_.clear();
+            return 0;
+        }
+        if (verb == "set" && is({"time", "format", "ms"})) return 0;
+        if (verb == "status" && (is({"position"}) || is({"position", "wait"}))) {
+            reply = std::to_string(position());
+            return 0;
+        }
+        if (verb == "status" && (is({"length"}) || is({"length", "wait"}))) {
+            reply = std::to_string(track_.lengthMs);
+            return 0;
+        }
+        if (verb == "seek" && (is({"to", "start"}) || is({"to", "start", "wait"}))) {
+            mode_ = Mode::Stopped;
+            start_ = 0;
+            return 0;
+        }
+        if (verb == "seek" && (is({"to", "end"}) || is({"to", "end", "wait"}))) {
+            if (track_.kind == TrackKind::Mp3) return kMciCannotSeek;
+            mode_ = Mode::Stopped;
+            start_ = track_.lengthMs;
+            return 0;
+        }
+        if (verb == "pause" && (args.empty() || is({"wait"}))) {
+            if (mode_ == Mode::Playing) {
+                freeze();
+                mode_ = Mode::Paused;
+            }
+            return 0;
+        }
+        if (verb == "play" && args.size() >= 2 && args[0] == "from" &&
+            (args.size() == 2 || is({"from", args[1].c_str(), "notify"}) ||
+             is({"from", args[1].c_str(), "wait"}))) {
+            const std::string& n = args[1];
+            if (n.empty() || n.size() > 18 || n.find_first_not_of("0123456789") != std::string::npos)
+                return kMciOutOfRange;
+            const int64_t from = std::stoll(n);
+            if (from > track_.lengthMs) return kMciOutOfRange;
+            start_ = from;
+            startedAt_ = clock_.nowMs;
+            mode_ = Mode::Playing;
+            return 0;
+        }
+        return kMciUnrecognizedCommand;
+    }
+};
+
+}  // namespace vireo::test

@@ -1,0 +1,212 @@
+// Fakes of the remaining platform ports, and a rig that wires a Player to all
+// of them with the fake MCI device.
+#pragma once
+#include <array>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/player.h"
+#include "tests/unit/fake_mci.h"
+#include "tests/unit/fakes.h"
+
+namespace vireo::test {
+
+// Scripted events; each sleep advances the clock.
+class FakeEvents : public EventPort {
+public:
+    explicit FakeEvents(FakeClock& clock) : clock_(clock) {}
+    std::deque<Event> pending;
+    std::vector<unsigned> sleeps;
+    int taken = 0;
+
+    void push(Event e) { pending.push_back(e); }
+    void control(int id) { push({EventKind::Control, id}); }
+
+    Event nextEvent() override {
+        ++taken;
+        if (pending.empty()) return {};
+        Event e = pending.front();
+        pending.pop_front();
+        return e;
+    }
+    void sleepMs(unsigned ms) override {
+        sleeps.push_back(ms);
+        clock_.advance(ms);
+    }
+
+private:
+    FakeClock& clock_;
+};
+
+class FakeWindows : public WindowPort {
+public:
+    std::vector<std::string> calls;
+    void beginDrag() override { calls.push_back("drag"); }
+    void minimize() override { calls.push_back("minimize"); }
+};
+
+class FakeLauncher : public LauncherPort {
+public:
+    std::string systemDir = "C:\\windows\\system32";
+    std::vector<std::string> launchable;  // what starts; everything else fails
+    std::vector<std::string> launched;    // every launch asked for
+    bool launch(std::string_view file) override {
+        launched.emplace_back(file);
+        for (const auto& f : launchable)
+            if (f == file) return true;
+        return false;
+    }
+    std::string systemDirectory() override { return systemDir; }
+};
+
+class FakeTaskbar : public TaskbarPort {
+public:
+    std::vector<int> states;
+    std::vector<std::string>* journal = nullptr;
+    void setProgress(int state) override {
+        states.push_back(state);
+        if (journal) journal->push_back("TASKBAR " + std::to_string(state));
+    }
+};
+
+class JournalBoxes : public FakeBoxes {
+public:
+    std::vector<std::string>* journal = nullptr;
+    void showBox(std::string_view t, std::string_view x, unsigned f) override {
+        FakeBoxes::showBox(t, x, f);
+        if (journal) journal->push_back("BOX " + std::string(t));
+    }
+};
+
+// Files in memory, by full path.
+class MemoryFiles : public FilePort {
+public:
+    std::map<std::string, std::string> content;
+
+    std::unique_ptr<OpenFile> open(const std::string& path, FileAccess, FileShare,
+                                   FileCreation creation) override {
+        auto it = content.find(path);
+        if (it == content.end()) {
+            if (creation == FileCreation::OpenExisting) return nullptr;
+            it = content.emplace(path, std::string()).first;
+        } else if (creation == FileCreation::CreateAlways) {
+            it->second.clear();
+        }
+        return std::make_unique<File>(it->second);
+    }
+
+private:
+    class File : public OpenFile {
+    public:
+        explicit File(std::string& bytes) : bytes_(bytes) {}
+        bool readAll(std::string& out) override {
+            out = bytes_;
+            return true;
+        }
+        bool rewrite(std::string_view bytes) override {
+            bytes_.assign(bytes);
+            return true;
+        }
+
+    private:
+        std::string& bytes_;
+    };
+};
+
+// Listings by pattern; a pattern not in the table cannot be listed.
+class FakeDirs : public DirectoryPort {
+public:
+    std::map<std::string, std::vector<std::string>> listings;
+    ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) override {
+        auto it = listings.find(pattern);
+        if (it == listings.end()) return ListResult::CannotStart;
+        if (it->second.empty()) return ListResult::NoEntries;
+        for (const auto& name : it->second) entries.push_back({name, ""});
+        return ListResult::Listed;
+    }
+    FoundEntry find(const std::string&) override { return {}; }
+};
+
+class FakeRequester : public FolderRequesterPort {
+public:
+    std::string answer;  // "" cancels
+    std::vector<std::string> prompts;
+    std::vector<std::string> initialFolders;
+    std::string browse(std::string_view prompt, std::string_view initialFolder) override {
+        prompts.emplace_back(prompt);
+        initialFolders.emplace_back(initialFolder);
+        return answer;
+    }
+};
+
+// A player over fakes, in the state start-up leaves it when the default folder
+// could not be examined ("No list"). One journal records, in order, the control
+// changes (see FakeControls), the MCI commands, the taskbar states and the boxes.
+struct Rig {
+    FakeClock clock;
+    FakeMci mci{clock};
+    FakeControls controls;
+    FakeEvents events{clock};
+    JournalBoxes boxes;
+    FakeWindows windows;
+    FakeLauncher launcher;
+    FakeTaskbar taskbar;
+    MemoryFiles files;
+    FakeDirs dirs;
+    FakeRequester requester;
+    std::array<char, kReplyBufferSize> reply;
+    Player p{{}, {controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester}};
+
+    static constexpr const char* kFolder = "C:\\Musique\\";
+
+    Rig() {
+        reply.fill('#');  // never cleared by the program: garbage until the first reply
+        p.st.replyBuffer = reply.data();
+        p.st.programDir = "C:\\Vireo\\";
+        p.st.lengthSeconds = 100;
+        mci.journal = &controls.log;
+        taskbar.journal = &controls.log;
+        boxes.journal = &controls.log;
+        for (int id = kFirstControl; id <= kLastControl; ++id) controls[id];
+        controls[TitleCombo].state = -1;
+        controls[TrackProgressBar].upper = 100;
+        controls[PlayButton].enabled = false;
+        controls[PauseButton].enabled = false;
+        controls[ResumeButton].enabled = false;
+        controls[StopButton].enabled = false;
+        controls[PlayAllCheck].state = 1;
+        controls[DurationDisplay].text = "0:00.";
+    }
+
+    // A folder of WAV titles (lengths in ms), listed as a successful load does ("Ready").
+    void load(const std::vector<std::pair<std::string, int32_t>>& titles,
+              TrackKind kind = TrackKind::Wav) {
+        controls[FolderPathField].text = kFolder;
+        auto& combo = controls[TitleCombo];
+        combo.items.clear();
+        for (const auto& [name, ms] : titles) {
+            combo.items.push_back(name);
+            mci.files[std::string(kFolder) + name] = {ms, kind};
+        }
+        p.st.titleCount = int32_t(titles.size());
+        combo.state = 0;
+        combo.enabled = true;
+        controls[PlayButton].enabled = true;
+        controls.log.clear();
+    }
+
+    void modes(bool playAll, bool continuous) {
+        controls[PlayAllCheck].state = playAll;
+        controls[ContinuousCheck].state = continuous;
+    }
+    void select(int index) { controls[TitleCombo].state = index; }
+    int selected() { return int(controls[TitleCombo].state); }
+    std::string text(int id) { return controls.c[id].text; }
+    bool enabled(int id) { return controls.c[id].enabled; }
+    std::vector<std::string>& journal() { return controls.log; }
+};
+
+}  // namespace vireo::test

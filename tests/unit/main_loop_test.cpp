@@ -1,0 +1,556 @@
+#include "app/main_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "playback/indicators.h"
+#include "playback/mci_channel.h"
+#include "playback/transport.h"
+#include "tests/unit/fake_ports.h"
+
+namespace vireo {
+namespace {
+
+using Journal = std::vector<std::string>;
+using test::Rig;
+
+// The enabled states of the controls that change, and DurationDisplay.
+struct StateRow {
+    const char* name;
+    bool play, pause, resume, stop, select, user;
+    const char* duration;  // nullptr: a length text, whatever it is
+};
+const StateRow kNoList{"No list", false, false, false, false, true, true, "0:00."};
+const StateRow kReady{"Ready", true, false, false, false, true, true, "0:00."};
+const StateRow kPlaying{"Playing", false, true, false, true, false, false, nullptr};
+const StateRow kPaused{"Paused", false, false, true, true, false, false, nullptr};
+const StateRow kEnded{"Ended", true, false, false, false, true, false, nullptr};
+
+void ExpectState(Rig& r, const StateRow& s) {
+    EXPECT_EQ(r.enabled(PlayButton), s.play) << s.name;
+    EXPECT_EQ(r.enabled(PauseButton), s.pause) << s.name;
+    EXPECT_EQ(r.enabled(ResumeButton), s.resume) << s.name;
+    EXPECT_EQ(r.enabled(StopButton), s.stop) << s.name;
+    EXPECT_EQ(r.enabled(SelectFolderButton), s.select) << s.name;
+    EXPECT_EQ(r.enabled(UserFolderButton), s.user) << s.name;
+    if (s.duration)
+        EXPECT_EQ(r.text(DurationDisplay), s.duration) << s.name;
+    else
+        EXPECT_NE(r.text(DurationDisplay), "0:00.") << s.name;
+    // Never disabled in any state.
+    EXPECT_TRUE(r.enabled(TitleCombo)) << s.name;
+    EXPECT_TRUE(r.enabled(PlayAllCheck)) << s.name;
+    EXPECT_TRUE(r.enabled(ContinuousCheck)) << s.name;
+}
+
+// Idle passes until `ms` of fake time have gone by. Bounded, so that a loop
+// that stops sleeping fails instead of running forever.
+void RunFor(Rig& r, int64_t ms) {
+    const int64_t until = r.clock.nowMs + ms;
+    for (int64_t passes = ms / kIdleSleepMs + 1; r.clock.nowMs < until; --passes) {
+        ASSERT_GT(passes, 0) << "the idle passes do not sleep";
+        ASSERT_TRUE(RunPass(r.p));
+    }
+}
+
+// One pass that takes the given event.
+bool Press(Rig& r, int id) {
+    r.events.control(id);
+    return RunPass(r.p);
+}
+
+int Count(const std::vector<std::string>& v, const std::string& s) { return int(std::count(v.begin(), v.end(), s)); }
+
+int Opens(Rig& r) {
+    return int(std::count_if(r.mci.commands.begin(), r.mci.commands.end(),
+                             [](const std::string& c) { return c.rfind("open ", 0) == 0; }));
+}
+
+// What followed the last "close Morceau" in the journal, polls left out.
+Journal AfterLastClose(Rig& r) {
+    const Journal& j = r.journal();
+    auto last = std::find(j.rbegin(), j.rend(), "MCI close Morceau");
+    Journal out;
+    for (auto it = last.base(); it != j.end(); ++it)
+        if (*it != "MCI status Morceau position") out.push_back(*it);
+    return out;
+}
+
+std::string OpenOf(const std::string& title) { return mci::OpenCommand(Rig::kFolder + title); }
+
+TEST(RunPass, AnIdlePassSleepsOnceAndPollsOnce) {
+    Rig r;
+    EXPECT_TRUE(RunPass(r.p));
+    EXPECT_EQ(r.events.sleeps, (std::vector<unsigned>{20}));
+    EXPECT_EQ(r.mci.commands, (Journal{"status Morceau position"}));
+    EXPECT_EQ(r.events.taken, 1);
+    // The first poll fails (nothing open) and leaves the idle readings.
+    EXPECT_EQ(r.p.st.positionMs, 0);
+    EXPECT_EQ(r.text(ElapsedDisplay), "0:00");
+    EXPECT_EQ(r.text(CountDisplay), "0");
+    EXPECT_EQ(r.controls[TrackProgressBar].state, 0);
+    EXPECT_TRUE(r.boxes.shown.empty());
+}
+
+TEST(RunPass, APassWithAnEventDoesNotSleep) {
+    for (Event e : {Event{EventKind::Other, 0}, Event{EventKind::Control, TitleCombo},
+                    Event{EventKind::LeftPress, 0}}) {
+        Rig r;
+        r.events.push(e);
+        EXPECT_TRUE(RunPass(r.p));
+        EXPECT_TRUE(r.events.sleeps.empty());
+        EXPECT_EQ(r.mci.commands, (Journal{"status Morceau position"}));
+        EXPECT_EQ(r.p.st.event.kind, e.kind);
+    }
+}
+
+TEST(RunPass, TheEventIsDispatchedAfterThePollOfTheSamePass) {
+    Rig r;
+    r.load({{"a.wav", 60000}});
+    EXPECT_TRUE(Press(r, PlayButton));
+    ASSERT_GE(r.mci.commands.size(), 2u);
+    EXPECT_EQ(r.mci.commands[0], "status Morceau position");
+    EXPECT_EQ(r.mci.commands[1], OpenOf("a.wav"));
+    // The indicators of that pass show the poll before the play.
+    EXPECT_EQ(r.journal().front(), "MCI status Morceau position");
+}
+
+TEST(RunPass, EndsOnlyWhenAnEventSetTheQuitFlag) {
+    Rig r;
+    r.p.st.quitFlag = 1;  // a pass without an event never looks at it
+    EXPECT_TRUE(RunPass(r.p));
+    r.p.st.quitFlag = 0;
+    r.events.push({EventKind::Close, 0});
+    EXPECT_FALSE(RunPass(r.p));
+    EXPECT_EQ(r.p.st.quitFlag, 1);
+
+    Rig b;
+    EXPECT_FALSE(Press(b, CloseButton));
+    Rig c;
+    c.p.st.quitFlag = 2;  // only 1 ends the loop
+    EXPECT_TRUE(Press(c, AboutButton));
+}
+
+TEST(RunMainLoop, RunsUntilAClose) {
+    Rig r;
+    r.load({{"a.wav", 60000}});
+    r.events.control(PlayButton);
+    for (int i = 0; i < 3; ++i) r.events.push({EventKind::Other, 0});
+    r.events.push({EventKind::Close, 0});
+    r.events.control(StopButton);  // never taken
+    RunMainLoop(r.p);
+    EXPECT_EQ(r.events.taken, 5);
+    EXPECT_EQ(r.events.pending.size(), 1u);
+    // Quitting sends no MCI command: the track stays open.
+    EXPECT_TRUE(r.mci.isOpen());
+    EXPECT_EQ(r.mci.commands.back(), "status Morceau position");
+}
+
+TEST(MainLoop, NothingStartsByItselfAfterStartUp) {
+    Rig r;
+    ExpectState(r, kNoList);
+    RunFor(r, 2000);
+    r.load({{"a.wav", 500}, {"b.wav", 3000}});
+    ExpectState(r, kReady);
+    RunFor(r, 2000);
+    EXPECT_EQ(Opens(r), 0);
+    ExpectState(r, kReady);
+    EXPECT_EQ(r.events.sleeps.size(), 200u);
+}
+
+TEST(MainLoop, PlayPauseResumeStop) {
+    Rig r;
+    r.load({{"a.wav", 185700}, {"b.wav", 3000}});
+    Press(r, PlayButton);
+    ExpectState(r, kPlaying);
+    EXPECT_EQ(r.text(DurationDisplay), "3:05");
+    EXPECT_EQ(r.text(SecondsDisplay), "185");
+    EXPECT_EQ(r.p.st.currentTitle, "a.wav");
+
+    RunFor(r, 42300);
+    EXPECT_EQ(r.text(ElapsedDisplay), "0:42");
+    Press(r, PauseButton);
+    ExpectState(r, kPaused);
+    const int32_t paused = int32_t(r.mci.position());
+    RunFor(r, 10000);
+    EXPECT_EQ(r.p.st.positionMs, paused);
+    EXPECT_EQ(r.text(ElapsedDisplay), FormatTime(paused / 1000));
+
+    // Resume continues where the pause took effect, polled in the same pass.
+    Press(r, ResumeButton);
+    ExpectState(r, kPlaying);
+    EXPECT_EQ(r.mci.commands.back(), mci::PlayFromCommand(paused));
+    RunFor(r, 1000);
+    EXPECT_GT(r.p.st.positionMs, paused);
+
+    Press(r, StopButton);
+    ExpectState(r, kReady);
+    RunFor(r, 1000);
+    EXPECT_EQ(r.text(ElapsedDisplay), "0:00");
+    EXPECT_EQ(r.text(CountDisplay), "0");
+    EXPECT_EQ(r.text(SecondsDisplay), "185");
+    EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 1);  // no end was detected
+    EXPECT_EQ(r.taskbar.states, (std::vector<int>{1, 0}));
+}
+
+TEST(MainLoop, PauseThenStopThenPlayStartsFromTheBeginning) {
+    Rig r;
+    r.load({{"a.wav", 60000}});
+    Press(r, PlayButton);
+    RunFor(r, 5000);
+    Press(r, PauseButton);
+    Press(r, StopButton);
+    ExpectState(r, kReady);
+    EXPECT_FALSE(r.enabled(ResumeButton));
+    Press(r, PlayButton);
+    EXPECT_EQ(r.mci.position(), 1);
+}
+
+TEST(MainLoop, TheEndIsTheLastWholeSecond) {
+    Rig r;
+    r.modes(false, false);
+    r.load({{"a.wav", 185700}});
+    Press(r, PlayButton);
+    // Hold the device at exact positions: play from there and pause at once.
+    SendMciCommand(r.p, mci::PlayFromCommand(184999));
+    SendMciCommand(r.p, mci::kPauseWait);
+    RunFor(r, 100);
+    EXPECT_EQ(r.text(ElapsedDisplay), "3:04");
+    EXPECT_TRUE(r.mci.isOpen());
+    SendMciCommand(r.p, mci::PlayFromCommand(185000));
+    SendMciCommand(r.p, mci::kPauseWait);
+    ASSERT_TRUE(RunPass(r.p));
+    EXPECT_FALSE(r.mci.isOpen());
+    ExpectState(r, kEnded);
+}
+
+// The pause command of a pass goes out a moment after that pass's poll; here
+// PauseTrack is called as that dispatch would, once the position has moved on.
+void PauseJustAfterThePoll(Rig& r, int32_t pollAt, int64_t thenMs) {
+    SendMciCommand(r.p, mci::PlayFromCommand(pollAt));
+    ASSERT_TRUE(RunPass(r.p));
+    ASSERT_TRUE(r.mci.isOpen());
+    r.clock.advance(thenMs);
+    PauseTrack(r.p);
+}
+
+TEST(MainLoop, APauseInsideTheLastWholeSecondCountsAsTheEnd) {
+    Rig r;  // play-all alone
+    r.load({{"a.wav", 185700}, {"b.wav", 185700}});
+    r.select(1);
+    Press(r, PlayButton);
+    PauseJustAfterThePoll(r, 184700, 333);
+    EXPECT_EQ(r.text(ElapsedDisplay), "3:04");
+    ASSERT_EQ(r.mci.position(), 185033);
+    ExpectState(r, kPaused);
+    ASSERT_TRUE(RunPass(r.p));
+    EXPECT_FALSE(r.mci.isOpen());
+    // A play-all run that ends there leaves ResumeButton enabled.
+    EXPECT_TRUE(r.enabled(PlayButton));
+    EXPECT_FALSE(r.enabled(PauseButton));
+    EXPECT_TRUE(r.enabled(ResumeButton));
+    EXPECT_FALSE(r.enabled(StopButton));
+    EXPECT_TRUE(r.enabled(SelectFolderButton));
+}
+
+TEST(MainLoop, APauseInTheLastSecondMovesToTheSuccessor) {
+    Rig r;
+    r.load({{"a.wav", 5500}, {"b.wav", 5500}});
+    Press(r, PlayButton);
+    PauseJustAfterThePoll(r, 4800, 333);
+    ASSERT_TRUE(RunPass(r.p));
+    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_TRUE(r.mci.isPlaying());
+    ExpectState(r, kPlaying);
+    EXPECT_EQ(r.selected(), 1);
+}
+
+TEST(MainLoop, APauseTakenInThePassThatSeesTheEndComesTooLate) {
+    Rig r;
+    r.modes(false, false);
+    r.load({{"a.wav", 5500}});
+    Press(r, PlayButton);
+    SendMciCommand(r.p, mci::PlayFromCommand(5100));
+    Press(r, PauseButton);  // the poll of this pass ends the track first
+    EXPECT_FALSE(r.mci.isOpen());
+    EXPECT_EQ(r.mci.commands.back(), "pause Morceau wait");
+    EXPECT_TRUE(r.enabled(ResumeButton));
+}
+
+TEST(MainLoop, ATitleUnderOneSecondEndsAtTheFirstPass) {
+    Rig r;
+    r.load({{"court.wav", 999}, {"b.wav", 3000}});
+    Press(r, PlayButton);
+    EXPECT_EQ(r.text(DurationDisplay), "0:00");
+    EXPECT_EQ(r.text(SecondsDisplay), "0");
+    EXPECT_EQ(r.controls[TrackProgressBar].upper, 0);
+    ASSERT_TRUE(RunPass(r.p));
+    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(r.selected(), 1);
+    EXPECT_EQ(r.text(DurationDisplay), "0:03");
+}
+
+TEST(MainLoop, PlayAllAloneStopsOnTheLastTitle) {
+    Rig r;
+    r.load({{"a.wav", 1500}, {"b.wav", 3200}, {"c.wav", 2100}});
+    Press(r, PlayButton);
+    RunFor(r, 1200);
+    EXPECT_EQ(r.selected(), 1);
+    EXPECT_EQ(r.text(DurationDisplay), "0:03");
+    RunFor(r, 3500);
+    EXPECT_EQ(r.selected(), 2);
+    EXPECT_EQ(r.text(DurationDisplay), "0:02");
+    RunFor(r, 3000);
+    ExpectState(r, kEnded);
+    EXPECT_FALSE(r.mci.isOpen());
+    EXPECT_EQ(r.selected(), 2);
+    EXPECT_EQ(r.text(DurationDisplay), "0:02");  // the last length text is kept
+    EXPECT_EQ(r.text(SecondsDisplay), "2");
+    EXPECT_EQ(r.taskbar.states, (std::vector<int>{1, 1, 1}));  // the end leaves the taskbar alone
+    EXPECT_EQ(Opens(r), 3);
+    EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 3);
+
+    // The end handling stays quiet afterwards.
+    RunFor(r, 3000);
+    EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 3);
+    EXPECT_EQ(r.text(ElapsedDisplay), "0:00");
+
+    // The next Play starts the last title again, not the first.
+    Press(r, PlayButton);
+    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "c.wav");
+    ExpectState(r, kPlaying);
+}
+
+TEST(MainLoop, TheEndIsFoundWithinOnePollOfTheLastWholeSecond) {
+    Rig r;
+    r.modes(false, false);
+    r.load({{"a.wav", 3200}});
+    Press(r, PlayButton);
+    int64_t endedAt = -1;
+    for (int passes = 0; endedAt < 0 && passes < 1000; ++passes) {
+        ASSERT_TRUE(RunPass(r.p));
+        if (!r.mci.isOpen()) endedAt = r.clock.nowMs;
+    }
+    // The position reaches 3,000 ms at the tenth 333 ms step (3,330 ms of play,
+    // which started 1 ms in); the next 20 ms pass sees it.
+    EXPECT_GE(endedAt, 3330 - 1);
+    EXPECT_LE(endedAt, 3330 + 20);
+    EXPECT_EQ(r.text(ElapsedDisplay), "0:03");
+}
+
+TEST(MainLoop, NeitherModeStopsAfterOneTitle) {
+    Rig r;
+    r.modes(false, false);
+    r.load({{"a.wav", 1500}, {"b.wav", 1500}});
+    Press(r, PlayButton);
+    RunFor(r, 3000);
+    ExpectState(r, kEnded);
+    EXPECT_EQ(r.selected(), 0);
+    EXPECT_EQ(Opens(r), 1);
+    // This branch also disables ResumeButton.
+    EXPECT_EQ(AfterLastClose(r), (Journal{"E2", "D3", "D13", "D14", "E6"}));
+}
+
+TEST(MainLoop, PlayAllEndOfRunOrder) {
+    Rig r;
+    r.load({{"a.wav", 1500}});
+    Press(r, PlayButton);
+    RunFor(r, 3000);
+    EXPECT_EQ(AfterLastClose(r), (Journal{"E2", "D13", "D3", "E6"}));
+}
+
+TEST(MainLoop, BothModesWrapWithoutEnd) {
+    Rig r;
+    r.modes(true, true);
+    r.load({{"a.wav", 1500}, {"b.wav", 1500}, {"c.wav", 1500}});
+    std::vector<int> seen;
+    Press(r, PlayButton);
+    for (int i = 0; i < 8; ++i) {
+        seen.push_back(r.selected());
+        const int opens = Opens(r);
+        for (int passes = 0; Opens(r) == opens; ++passes) {
+            ASSERT_LT(passes, 1000);
+            ASSERT_TRUE(RunPass(r.p));
+        }
+        ExpectState(r, kPlaying);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1}));
+    EXPECT_TRUE(r.boxes.shown.empty());
+}
+
+TEST(MainLoop, ContinuousAloneRepeatsOneTitle) {
+    Rig r;
+    r.modes(false, true);
+    r.load({{"a.wav", 1500}, {"b.wav", 1500}});
+    Press(r, PlayButton);
+    RunFor(r, 1500 * 5);
+    EXPECT_GE(Opens(r), 4);
+    for (const auto& c : r.mci.commands) {
+        if (c.rfind("open ", 0) == 0) {
+            EXPECT_EQ(c, OpenOf("a.wav"));
+        }
+    }
+    EXPECT_EQ(r.selected(), 0);
+    ExpectState(r, kPlaying);
+}
+
+TEST(MainLoop, AOneTitleListWithBothModesRepeatsIt) {
+    Rig r;
+    r.modes(true, true);
+    r.load({{"seul.wav", 1500}});
+    Press(r, PlayButton);
+    RunFor(r, 1500 * 5);
+    EXPECT_GE(Opens(r), 4);
+    EXPECT_EQ(r.selected(), 0);
+    ExpectState(r, kPlaying);
+}
+
+TEST(MainLoop, ChoosingAnotherTitleDuringPlayChangesTheSuccessor) {
+    Rig r;
+    r.load({{"a.wav", 2500}, {"b.wav", 2500}, {"c.wav", 2500}, {"d.wav", 2500}});
+    Press(r, PlayButton);
+    RunFor(r, 500);
+    r.select(2);
+    r.events.control(TitleCombo);  // the notification starts nothing
+    RunPass(r.p);
+    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav");
+    RunFor(r, 2500);
+    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "d.wav");
+
+    Rig c;
+    c.modes(false, true);
+    c.load({{"a.wav", 2500}, {"b.wav", 2500}});
+    Press(c, PlayButton);
+    c.select(1);
+    RunFor(c, 2500);
+    EXPECT_EQ(c.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+}
+
+TEST(MainLoop, ModesAreReadWhenATrackEnds) {
+    Rig r;
+    r.modes(false, false);
+    r.load({{"a.wav", 3000}, {"b.wav", 3000}});
+    Press(r, PlayButton);
+    RunFor(r, 500);
+    r.modes(true, false);  // ticked during play: taken at the end
+    RunFor(r, 3000);
+    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+}
+
+TEST(MainLoop, NoSelectionStartsFromTheFirstTitle) {
+    Rig r;
+    r.load({{"a.wav", 1500}, {"b.wav", 1500}});
+    Press(r, PlayButton);
+    r.select(-1);
+    RunFor(r, 1500);
+    EXPECT_EQ(r.selected(), 0);
+    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav");
+    EXPECT_EQ(r.p.st.nextIndex, 0);
+}
+
+TEST(MainLoop, ASuccessorThatFailsToOpenLeavesThePlayingState) {
+    Rig r;
+    r.load({{"a.wav", 1500}, {"parti.wav", 1500}, {"c.wav", 1500}});
+    r.mci.files.erase(std::string(Rig::kFolder) + "parti.wav");
+    Press(r, PlayButton);
+    RunFor(r, 5000);
+    ASSERT_EQ(r.boxes.shown.size(), 1u);
+    EXPECT_EQ(r.boxes.shown[0].title, "Erreur!");
+    EXPECT_EQ(r.selected(), 1);  // shows the title that failed
+    EXPECT_FALSE(r.mci.isOpen());
+    ExpectState(r, kPlaying);
+    EXPECT_EQ(r.text(DurationDisplay), "0:01");
+    Press(r, StopButton);
+    ExpectState(r, kReady);
+}
+
+// After a title of less than a second the idle reading "0:00" equals its length
+// text; only an open track may count as ended.
+TEST(MainLoop, AfterASubSecondTitleTheIdleReadingIsNoEnd) {
+    Rig r;
+    r.load({{"a.wav", 1500}, {"court.wav", 800}});
+    r.select(1);
+    Press(r, PlayButton);
+    RunFor(r, 200);
+    ExpectState(r, kEnded);
+    EXPECT_EQ(r.text(DurationDisplay), "0:00");
+    // Choosing a title in the Ended state must not start it.
+    r.select(0);
+    RunFor(r, 1000);
+    EXPECT_EQ(Opens(r), 1);
+    EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 1);
+    ExpectState(r, kEnded);
+
+    // Nor may a failing title repeat its box on every pass.
+    Rig c;
+    c.modes(false, true);
+    c.load({{"court.wav", 800}, {"parti.wav", 1500}});
+    Press(c, PlayButton);
+    c.mci.files.clear();
+    RunFor(c, 1000);
+    EXPECT_EQ(c.boxes.shown.size(), 1u);
+    ExpectState(c, kPlaying);
+}
+
+TEST(MainLoop, APlayThatFailsLeavesUserFolderButtonDisabled) {
+    Rig r;
+    r.load({{"parti.wav", 1500}});
+    r.mci.files.clear();
+    Press(r, PlayButton);
+    EXPECT_EQ(r.boxes.shown.size(), 1u);
+    StateRow readyButUser = kReady;
+    readyButUser.user = false;
+    ExpectState(r, readyButUser);
+    RunFor(r, 1000);
+    EXPECT_EQ(r.boxes.shown.size(), 1u);
+}
+
+TEST(MainLoop, StopFromPausedAndFromEnded) {
+    Rig r;
+    r.load({{"a.wav", 1500}});
+    Press(r, PlayButton);
+    Press(r, PauseButton);
+    ExpectState(r, kPaused);
+    Press(r, StopButton);
+    ExpectState(r, kReady);
+    Press(r, PlayButton);
+    RunFor(r, 3000);
+    ExpectState(r, kEnded);
+    Press(r, StopButton);  // ignored by the device, restores the Ready state
+    ExpectState(r, kReady);
+}
+
+TEST(MainLoop, FolderChangesLeadToReady) {
+    // From Ended: a folder chosen for this run.
+    Rig r;
+    r.load({{"a.wav", 1500}});
+    Press(r, PlayButton);
+    RunFor(r, 3000);
+    ExpectState(r, kEnded);
+    r.requester.answer = "D:\\Autres";
+    r.dirs.listings["D:\\Autres\\*.*"] = {"x.wav", "notes.txt", "y.mid"};
+    Press(r, SelectFolderButton);
+    StateRow readyUserOff = kReady;
+    readyUserOff.user = false;  // kept since the Play command
+    readyUserOff.duration = "0:01";
+    ExpectState(r, readyUserOff);
+    EXPECT_EQ(r.controls[TitleCombo].items, (std::vector<std::string>{"x.wav", "y.mid"}));
+    EXPECT_EQ(r.p.st.titleCount, 2);
+    RunFor(r, 1000);
+    EXPECT_EQ(Opens(r), 1);  // the new list starts nothing by itself
+
+    // From No list: the default folder chosen and reloaded.
+    Rig n;
+    ExpectState(n, kNoList);
+    n.requester.answer = "E:\\Musique\\";
+    n.dirs.listings["E:\\Musique\\*.*"] = {"z.wma"};
+    Press(n, UserFolderButton);
+    ExpectState(n, kReady);
+    EXPECT_EQ(n.controls[TitleCombo].items, (std::vector<std::string>{"z.wma"}));
+}
+
+}  // namespace
+}  // namespace vireo
