@@ -69,7 +69,9 @@ TEST(ControlTable, TipsAndColours) {
     }
     EXPECT_EQ(balloons, 2);
     EXPECT_EQ(plains, 10);
-    EXPECT_EQ(std::string(FindControl(SelectFolderButton)->tipText).substr(100), "charger pour l'écoute .");
+    std::string tip = FindControl(SelectFolderButton)->tipText;
+    EXPECT_EQ(tip.substr(tip.size() - 23), "charger pour l'écoute .");  // the blank before the stop stays
+    EXPECT_EQ(tip.size(), 117u);
     EXPECT_EQ(*FindControl(ElapsedDisplay)->textColour, (Rgb{127, 238, 128}));
     EXPECT_EQ(*FindControl(FolderPathField)->background, (Rgb{41, 119, 202}));
     EXPECT_EQ(*FindControl(TrackProgressBar)->background, (Rgb{205, 211, 211}));
