@@ -1,0 +1,710 @@
+// Decoding of the committed pictures and of hand-made BMP, ICO and PNG files,
+// including damaged ones.
+#include "ui/picture.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace vireo {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes ReadAsset(const std::string& name) {
+    std::ifstream f(std::string(VIREO_SOURCE_DIR) + "/assets/" + name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+struct Asset {
+    int number;
+    const char* file;
+    int width, height, depth;
+};
+
+const Asset kAssets[] = {
+    {0, "00_plain_backdrop.bmp", 795, 63, 24}, {1, "01_folder.bmp", 37, 23, 24},
+    {2, "02_pause.bmp", 42, 14, 24},           {3, "03_resume.bmp", 42, 14, 24},
+    {4, "04_play.bmp", 42, 15, 24},            {5, "05_stop.bmp", 42, 15, 24},
+    {6, "06_user.bmp", 36, 27, 24},            {7, "07_web_badge.bmp", 47, 22, 24},
+    {8, "08_power.ico", 16, 16, 32},           {9, "09_help.ico", 16, 16, 32},
+    {10, "10_globe.ico", 16, 16, 32},          {11, "11_web.ico", 16, 16, 32},
+    {12, "12_info.ico", 16, 16, 32},           {13, "13_minimize.ico", 16, 16, 32},
+    {14, "14_mute.ico", 16, 16, 32},           {15, "15_volume.ico", 16, 16, 32},
+    {20, "20_backdrop.png", 795, 70, 32},      {21, "21_orange_ball.png", 16, 16, 32},
+    {22, "22_red_ball.png", 16, 16, 32},       {23, "23_blue_ball.png", 16, 16, 32},
+    {24, "24_green_ball.png", 16, 16, 32},
+};
+
+// Pixel (x, y) of a decoded picture, y counted from the top.
+const uint8_t* At(const Picture& p, int x, int y) {
+    return p.pixels.data() + (p.height - 1 - y) * p.stride() + x * (p.depth / 8);
+}
+
+void ExpectEmpty(const Picture& p) {
+    EXPECT_EQ(p.width, 0);
+    EXPECT_EQ(p.height, 0);
+    EXPECT_EQ(p.depth, 0);
+    EXPECT_FALSE(p.icon);
+    EXPECT_TRUE(p.pixels.empty());
+    EXPECT_TRUE(p.iconImage.empty());
+}
+
+// Alpha values of a 32-bit picture: {any 0, any 255, any in between}.
+struct AlphaUse {
+    bool zero = false, full = false, graded = false;
+};
+AlphaUse Alphas(const Picture& p) {
+    AlphaUse u;
+    for (size_t i = 3; i < p.pixels.size(); i += 4) {
+        const uint8_t a = p.pixels[i];
+        (a == 0 ? u.zero : a == 255 ? u.full : u.graded) = true;
+    }
+    return u;
+}
+
+// ------------------------------------------------------------ the assets ---
+
+TEST(PictureAssets, EveryPictureDecodesWithItsSizeAndDepth) {
+    for (const Asset& a : kAssets) {
+        SCOPED_TRACE(a.file);
+        const Bytes file = ReadAsset(a.file);
+        ASSERT_FALSE(file.empty());
+        Picture p;
+        ASSERT_TRUE(DecodePicture(file.data(), file.size(), p));
+        EXPECT_EQ(p.width, a.width);
+        EXPECT_EQ(p.height, a.height);
+        EXPECT_EQ(p.depth, a.depth);
+        EXPECT_EQ(p.icon, a.number >= 8 && a.number <= 15);
+        EXPECT_EQ(p.pixels.size(), Picture::RowStride(a.width, a.depth) * a.height);
+    }
+}
+
+TEST(PictureAssets, BitmapsAreUncompressed24BitWithInfoHeader) {
+    for (const Asset& a : kAssets) {
+        if (a.number > 7) continue;
+        SCOPED_TRACE(a.file);
+        const Bytes f = ReadAsset(a.file);
+        ASSERT_GE(f.size(), 54u);
+        EXPECT_EQ(f[0], 'B');
+        EXPECT_EQ(f[1], 'M');
+        uint32_t offset, header, compression;
+        uint16_t bits;
+        std::memcpy(&offset, &f[10], 4);
+        std::memcpy(&header, &f[14], 4);
+        std::memcpy(&bits, &f[28], 2);
+        std::memcpy(&compression, &f[30], 4);
+        EXPECT_EQ(offset, 54u);
+        EXPECT_EQ(header, 40u);
+        EXPECT_EQ(bits, 24);
+        EXPECT_EQ(compression, 0u);
+        EXPECT_EQ(f.size(), 54 + Picture::RowStride(a.width, 24) * a.height);
+    }
+}
+
+TEST(PictureAssets, BackdropIsInterlacedWithTransparentTopRowsAndOpaqueBand) {
+    const Bytes f = ReadAsset("20_backdrop.png");
+    ASSERT_GT(f.size(), 33u);
+    EXPECT_EQ(f[24], 8);  // bit depth
+    EXPECT_EQ(f[25], 6);  // RGBA
+    EXPECT_EQ(f[28], 1);  // Adam7
+    Picture p;
+    ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+    ASSERT_EQ(p.width, 795);
+    ASSERT_EQ(p.height, 70);
+    ASSERT_EQ(p.depth, 32);
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 795; ++x) ASSERT_EQ(At(p, x, y)[3], y < 8 ? 0 : 255) << x << "," << y;
+    // The bevel colours at the top of the band.
+    for (int x : {0, 400, 794}) {
+        EXPECT_EQ(At(p, x, 8)[0], 244);
+        EXPECT_EQ(At(p, x, 8)[2], 241);
+        EXPECT_EQ(At(p, x, 12)[0], 194);
+        EXPECT_EQ(At(p, x, 12)[2], 178);
+    }
+    // Shaded from white to grey 135 by row 55.
+    EXPECT_GE(At(p, 300, 18)[1], 250);
+    EXPECT_NEAR(At(p, 300, 55)[1], 135, 4);
+}
+
+TEST(PictureAssets, BallsHaveGradedAlphaEdges) {
+    for (int n = 21; n <= 24; ++n) {
+        const Asset& a = *std::find_if(std::begin(kAssets), std::end(kAssets), [n](const Asset& x) { return x.number == n; });
+        SCOPED_TRACE(a.file);
+        const Bytes f = ReadAsset(a.file);
+        EXPECT_EQ(f[24], 8);
+        EXPECT_EQ(f[25], 6);
+        Picture p;
+        ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+        const AlphaUse u = Alphas(p);
+        EXPECT_TRUE(u.zero && u.full && u.graded);
+        EXPECT_EQ(At(p, 0, 0)[3], 0);
+        EXPECT_EQ(At(p, 8, 8)[3], 255);
+    }
+}
+
+// The icons: 1,150 bytes, one 16 x 16 entry of 32 bits, the AND mask set
+// exactly where alpha is 0.
+TEST(PictureAssets, IconsAreOneEntryWithConsistentMask) {
+    for (int n = 8; n <= 15; ++n) {
+        const Asset& a = kAssets[n];
+        SCOPED_TRACE(a.file);
+        const Bytes f = ReadAsset(a.file);
+        ASSERT_EQ(f.size(), 1150u);
+        EXPECT_EQ(f[4], 1);  // one entry
+        EXPECT_EQ(f[6], 16);
+        EXPECT_EQ(f[7], 16);
+        EXPECT_EQ(f[12], 32);
+        Picture p;
+        ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+        EXPECT_TRUE(p.icon);
+        EXPECT_EQ(p.iconImage, Bytes(f.begin() + 22, f.end()));
+        const AlphaUse u = Alphas(p);
+        EXPECT_TRUE(u.zero && u.full && u.graded);
+        const uint8_t* xorBits = f.data() + 22 + 40;
+        const uint8_t* mask = xorBits + 1024;
+        for (int row = 0; row < 16; ++row)
+            for (int x = 0; x < 16; ++x) {
+                const bool transparent = (mask[row * 4 + x / 8] >> (7 - x % 8)) & 1;
+                EXPECT_EQ(transparent, xorBits[(row * 16 + x) * 4 + 3] == 0) << row << "," << x;
+            }
+    }
+}
+
+TEST(PictureAssets, ProgramIconIsOne48PixelImageWithGradedAlpha) {
+    const Bytes f = ReadAsset("vireo.ico");
+    ASSERT_EQ(f.size(), 6u + 16 + 40 + 48 * 48 * 4 + 8 * 48);
+    EXPECT_EQ(f[4], 1);
+    Picture p;
+    ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+    EXPECT_EQ(p.width, 48);
+    EXPECT_EQ(p.height, 48);
+    const AlphaUse u = Alphas(p);
+    EXPECT_TRUE(u.zero && u.full && u.graded);
+}
+
+TEST(PictureAssets, ResourceScriptEmbedsEveryPictureUnderItsNumber) {
+    std::ifstream f(std::string(VIREO_SOURCE_DIR) + "/assets/assets.rc");
+    const std::string rc((std::istreambuf_iterator<char>(f)), {});
+    std::map<int, std::string> ids;
+    const std::regex line(R"re((\d+)\s+RCDATA\s+"assets/([^"]+)")re");
+    for (std::sregex_iterator it(rc.begin(), rc.end(), line), end; it != end; ++it)
+        ids[std::stoi((*it)[1])] = (*it)[2];
+    EXPECT_EQ(ids.size(), std::size(kAssets));
+    for (const Asset& a : kAssets) {
+        EXPECT_EQ(ids[100 + a.number], a.file) << a.number;
+        EXPECT_FALSE(ReadAsset(a.file).empty()) << a.file;
+    }
+}
+
+// ------------------------------------------------------------ damage -------
+
+// Prefix lengths to try: all the short ones, a sample of the middle, the end.
+std::vector<size_t> CutPoints(size_t size) {
+    std::vector<size_t> cuts;
+    for (size_t n = 0; n < size; ++n)
+        if (n < 200 || n + 80 > size || n % 61 == 0) cuts.push_back(n);
+    return cuts;
+}
+
+TEST(PictureDamage, EveryTruncatedAssetFailsCleanly) {
+    for (const Asset& a : kAssets) {
+        SCOPED_TRACE(a.file);
+        const Bytes f = ReadAsset(a.file);
+        for (size_t cut : CutPoints(f.size())) {
+            // A copy of exactly `cut` bytes, so the sanitizer sees any overread.
+            const Bytes part(f.begin(), f.begin() + cut);
+            Picture p;
+            p.width = 5;  // must be cleared
+            ASSERT_FALSE(DecodePicture(part.data(), part.size(), p)) << "cut at " << cut;
+            ExpectEmpty(p);
+        }
+    }
+}
+
+TEST(PictureDamage, CorruptedHeadersNeverCrashAndFailuresLeaveNothing) {
+    for (const Asset& a : kAssets) {
+        SCOPED_TRACE(a.file);
+        const Bytes f = ReadAsset(a.file);
+        for (size_t pos = 0; pos < std::min<size_t>(f.size(), 120); ++pos)
+            for (uint8_t flip : {0x01, 0x80, 0xFF}) {
+                Bytes bad = f;
+                bad[pos] ^= flip;
+                Picture p;
+                if (!DecodePicture(bad.data(), bad.size(), p)) ExpectEmpty(p);
+                else EXPECT_EQ(p.pixels.size(), p.stride() * p.height);
+            }
+    }
+}
+
+TEST(PictureDamage, DamagedPngDataIsRejected) {
+    for (const char* name : {"20_backdrop.png", "22_red_ball.png"}) {
+        SCOPED_TRACE(name);
+        const Bytes f = ReadAsset(name);
+        for (size_t pos : {size_t{12}, size_t{20}, f.size() / 2, f.size() - 20, f.size() - 5}) {
+            Bytes bad = f;
+            bad[pos] ^= 0x5A;
+            Picture p;
+            EXPECT_FALSE(DecodePicture(bad.data(), bad.size(), p)) << pos;
+            ExpectEmpty(p);
+        }
+    }
+}
+
+TEST(PictureDamage, UnknownOrMissingDataIsRejected) {
+    const uint8_t junk[] = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0};
+    const uint8_t bm[] = {'B', 'M'};
+    Picture p;
+    EXPECT_FALSE(DecodePicture(nullptr, 100, p));
+    EXPECT_FALSE(DecodePicture(junk, 0, p));
+    EXPECT_FALSE(DecodePicture(junk, sizeof junk, p));
+    EXPECT_FALSE(DecodePicture(bm, sizeof bm, p));
+    ExpectEmpty(p);
+}
+
+// ------------------------------------------------------------ BMP ----------
+
+void Le16(Bytes& v, size_t at, uint32_t x) {
+    v[at] = uint8_t(x), v[at + 1] = uint8_t(x >> 8);
+}
+void Le32(Bytes& v, size_t at, uint32_t x) {
+    Le16(v, at, x & 0xFFFF);
+    Le16(v, at + 2, x >> 16);
+}
+
+// A BMP file with a 40-byte header, the palette and the given rows (file
+// order, already padded).
+Bytes MakeBmp(int32_t width, int32_t height, int bits, const Bytes& palette, const Bytes& rows, uint32_t clrUsed = 0) {
+    Bytes v(54 + palette.size());
+    v[0] = 'B', v[1] = 'M';
+    Le32(v, 2, uint32_t(v.size() + rows.size()));
+    Le32(v, 10, uint32_t(54 + palette.size()));
+    Le32(v, 14, 40);
+    Le32(v, 18, uint32_t(width));
+    Le32(v, 22, uint32_t(height));
+    Le16(v, 26, 1);
+    Le16(v, 28, uint32_t(bits));
+    Le32(v, 46, clrUsed);
+    std::copy(palette.begin(), palette.end(), v.begin() + 54);
+    v.insert(v.end(), rows.begin(), rows.end());
+    return v;
+}
+
+TEST(Bmp, TwentyFourBitRowsAreKeptBottomUpWithPadding) {
+    // 2 x 2: bottom row blue, red; top row green, white. Rows of 6 bytes + 2 pad.
+    const Bytes rows = {255, 0, 0, 0, 0, 255, 0, 0, /**/ 0, 255, 0, 255, 255, 255, 0, 0};
+    const Bytes f = MakeBmp(2, 2, 24, {}, rows);
+    Picture p;
+    ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+    EXPECT_EQ(p.depth, 24);
+    EXPECT_EQ(p.pixels, rows);
+    EXPECT_EQ(At(p, 0, 0)[1], 255);  // top-left green
+}
+
+TEST(Bmp, TopDownRowsAreTurnedBottomUp) {
+    const Bytes rows = {1, 2, 3, 0, /**/ 4, 5, 6, 0};
+    const Bytes f = MakeBmp(1, -2, 24, {}, rows);
+    Picture p;
+    ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+    EXPECT_EQ(p.height, 2);
+    EXPECT_EQ(p.pixels, (Bytes{4, 5, 6, 0, 1, 2, 3, 0}));
+}
+
+TEST(Bmp, ThirtyTwoBitKeepsItsFourthByte) {
+    const Bytes rows = {10, 20, 30, 40, 50, 60, 70, 0};
+    const Bytes f = MakeBmp(2, 1, 32, {}, rows);
+    Picture p;
+    ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+    EXPECT_EQ(p.depth, 32);
+    EXPECT_EQ(p.pixels, rows);
+}
+
+TEST(Bmp, LowerDepthsBecomeTwentyFourBit) {
+    const Bytes pal = {10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0};
+    struct Case {
+        const char* name;
+        int bits;
+        Bytes palette;
+        uint32_t clrUsed;
+        Bytes row;        // one padded source row
+        Bytes expected;   // three pixels, then padding to 12 bytes
+    } cases[] = {
+        {"1-bit", 1, {pal.begin(), pal.begin() + 8}, 0, {0b10100000, 0, 0, 0},
+         {40, 50, 60, 10, 20, 30, 40, 50, 60, 0, 0, 0}},
+        {"4-bit", 4, pal, 3, {0x21, 0x00, 0, 0}, {70, 80, 90, 40, 50, 60, 10, 20, 30, 0, 0, 0}},
+        // Index 7 lies past the three palette entries: black.
+        {"8-bit", 8, pal, 3, {2, 7, 0, 0}, {70, 80, 90, 0, 0, 0, 10, 20, 30, 0, 0, 0}},
+        // 5-5-5: pure red, pure green, white.
+        {"16-bit", 16, {}, 0, {0x00, 0x7C, 0xE0, 0x03, 0xFF, 0x7F, 0, 0}, {0, 0, 255, 0, 255, 0, 255, 255, 255, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes f = MakeBmp(3, 1, c.bits, c.palette, c.row, c.clrUsed);
+        Picture p;
+        ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+        EXPECT_EQ(p.depth, 24);
+        EXPECT_EQ(p.pixels, c.expected);
+    }
+}
+
+TEST(Bmp, BadHeadersAreRejected) {
+    const Bytes good = MakeBmp(2, 2, 24, {}, Bytes(16, 7));
+    Picture p;
+    ASSERT_TRUE(DecodePicture(good.data(), good.size(), p));
+    struct Case {
+        const char* name;
+        size_t at;
+        uint32_t value;
+        int width;  // 2 or 4 bytes
+    } cases[] = {
+        {"compressed", 30, 1, 4},          {"bit fields", 30, 3, 4},       {"2 bits", 28, 2, 2},
+        {"0 bits", 28, 0, 2},              {"2 planes", 26, 2, 2},         {"width 0", 18, 0, 4},
+        {"negative width", 18, 0xFFFFFFFE, 4}, {"height 0", 22, 0, 4},     {"height INT_MIN", 22, 0x80000000, 4},
+        {"width too large", 18, 40000, 4}, {"pixels past the end", 10, 60, 4}, {"offset huge", 10, 0xFFFFFFF0, 4},
+        {"header too small", 14, 16, 4},   {"header past the end", 14, 0xFFFFFFF0, 4},
+        {"more rows than data", 22, 3, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bad = good;
+        if (c.width == 2) Le16(bad, c.at, c.value);
+        else Le32(bad, c.at, c.value);
+        Picture q;
+        EXPECT_FALSE(DecodePicture(bad.data(), bad.size(), q));
+        ExpectEmpty(q);
+    }
+}
+
+TEST(Bmp, PaletteMustBeInsideTheFile) {
+    Bytes f = MakeBmp(1, 1, 8, Bytes(16, 0), Bytes{0, 0, 0, 0}, 4);
+    Picture p;
+    ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+    Le32(f, 46, 200);  // 200 entries announced, the file ends long before
+    EXPECT_FALSE(DecodePicture(f.data(), f.size(), p));
+}
+
+TEST(Bmp, HugeDimensionsAreRefusedBeforeAllocating) {
+    // 32000 x 32000 at 1 bit needs 128 MB of data; this file has a few bytes.
+    const Bytes f = MakeBmp(32000, 32000, 1, Bytes(8, 0), Bytes(16, 0));
+    Picture p;
+    EXPECT_FALSE(DecodePicture(f.data(), f.size(), p));
+}
+
+// ------------------------------------------------------------ ICO ----------
+
+struct IconEntry {
+    int size;  // width = height
+    int bits;
+    Bytes image;
+};
+
+Bytes MakeIco(const std::vector<IconEntry>& entries) {
+    Bytes v(6 + 16 * entries.size());
+    Le16(v, 2, 1);
+    Le16(v, 4, uint32_t(entries.size()));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const size_t e = 6 + 16 * i;
+        v[e] = uint8_t(entries[i].size), v[e + 1] = uint8_t(entries[i].size);
+        Le16(v, e + 4, 1);
+        Le16(v, e + 6, uint32_t(entries[i].bits));
+        Le32(v, e + 8, uint32_t(entries[i].image.size()));
+        Le32(v, e + 12, uint32_t(v.size()));
+        v.insert(v.end(), entries[i].image.begin(), entries[i].image.end());
+    }
+    return v;
+}
+
+// An icon image (header, palette, XOR rows, AND rows) of size s, every XOR
+// pixel's bytes filled with `fill`, the AND mask with `mask`.
+Bytes IconImage(int s, int bits, uint8_t fill, uint8_t mask, const Bytes& palette = {}) {
+    Bytes v(40);
+    Le32(v, 0, 40);
+    Le32(v, 4, uint32_t(s));
+    Le32(v, 8, uint32_t(2 * s));
+    Le16(v, 12, 1);
+    Le16(v, 14, uint32_t(bits));
+    v.insert(v.end(), palette.begin(), palette.end());
+    v.insert(v.end(), Picture::RowStride(s, bits) * s, fill);
+    v.insert(v.end(), Picture::RowStride(s, 1) * s, mask);
+    return v;
+}
+
+TEST(Ico, TakesTheDeepestEntryOfTheFirstEntrysSize) {
+    const Bytes ico = MakeIco({{16, 8, IconImage(16, 8, 0, 0, Bytes(1024, 9))},
+                               {16, 32, IconImage(16, 32, 0x11, 0)},
+                               {32, 32, IconImage(32, 32, 0x22, 0)},  // other size: ignored
+                               {16, 32, IconImage(16, 32, 0x33, 0)}});  // a tie: the first wins
+    Picture p;
+    ASSERT_TRUE(DecodePicture(ico.data(), ico.size(), p));
+    EXPECT_TRUE(p.icon);
+    EXPECT_EQ(p.width, 16);
+    EXPECT_EQ(p.depth, 32);
+    EXPECT_EQ(p.pixels[0], 0x11);
+    EXPECT_EQ(p.iconImage, IconImage(16, 32, 0x11, 0));
+}
+
+TEST(Ico, AlphaComesFromTheMaskWhenTheImageHasNone) {
+    // 8 bits, all pixels index 1; left half masked out (bits 1).
+    Bytes palette(1024, 0);
+    palette[4] = 10, palette[5] = 20, palette[6] = 30;
+    Bytes img = IconImage(16, 8, 1, 0, palette);
+    const size_t andStart = img.size() - 64;
+    for (int row = 0; row < 16; ++row) img[andStart + row * 4] = 0xFF;
+    for (int bits : {8, 32}) {
+        SCOPED_TRACE(bits);
+        const Bytes ico = MakeIco({{16, bits, bits == 8 ? img : IconImage(16, 32, 0, 0xF0)}});
+        Picture p;
+        ASSERT_TRUE(DecodePicture(ico.data(), ico.size(), p));
+        EXPECT_EQ(p.depth, 32);
+        EXPECT_EQ(At(p, 0, 0)[3], 0);
+        EXPECT_EQ(At(p, 3, 7)[3], 0);
+        EXPECT_EQ(At(p, 15, 7)[3], 255);
+        if (bits == 8) {
+            EXPECT_EQ(At(p, 15, 3)[2], 30);
+        }
+    }
+}
+
+TEST(Ico, BrokenDirectoriesAndImagesAreRejected) {
+    const Bytes good = MakeIco({{16, 32, IconImage(16, 32, 1, 0)}});
+    Picture p;
+    ASSERT_TRUE(DecodePicture(good.data(), good.size(), p));
+    struct Case {
+        const char* name;
+        size_t at;
+        uint32_t value;
+        int width;
+    } cases[] = {
+        {"no entries", 4, 0, 2},           {"entries past the end", 4, 500, 2},
+        {"image past the end", 14, 2000, 4}, {"offset past the end", 18, 5000, 4},
+        {"offset huge", 18, 0xFFFFFFFF, 4}, {"empty image", 14, 0, 4},
+        {"odd height", 22 + 8, 33, 4},      {"no AND mask room", 22 + 8, 34, 4},
+        {"compressed", 22 + 16, 1, 4},      {"3 bits", 22 + 14, 3, 2},
+        {"header size huge", 22, 0x10000, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bad = good;
+        if (c.width == 2) Le16(bad, c.at, c.value);
+        else Le32(bad, c.at, c.value);
+        Picture q;
+        EXPECT_FALSE(DecodePicture(bad.data(), bad.size(), q));
+        ExpectEmpty(q);
+    }
+    // Without its AND mask the image is short.
+    Bytes shortImage = IconImage(16, 32, 1, 0);
+    shortImage.resize(shortImage.size() - 64);
+    const Bytes noMask = MakeIco({{16, 32, shortImage}});
+    EXPECT_FALSE(DecodePicture(noMask.data(), noMask.size(), p));
+}
+
+// ------------------------------------------------------------ PNG ----------
+
+struct PngSpec {
+    PngSpec(int w, int h, int type, int depth) : width(w), height(h), colorType(type), bitDepth(depth) {}
+    int width, height, colorType, bitDepth;
+    bool interlaced = false;
+    std::vector<png_color> palette;
+    Bytes trnsAlpha;          // palette transparency
+    png_color_16 trnsColor{};  // grey / RGB transparency
+    bool hasTrnsColor = false;
+};
+
+void AppendToVector(png_structp png, png_bytep data, size_t length) {
+    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+// Encodes packed rows (top-down, libpng's layout) as a PNG file in memory.
+Bytes EncodePng(const PngSpec& s, const std::vector<Bytes>& rows) {
+    Bytes out;
+    std::vector<png_bytep> pointers;
+    for (const Bytes& r : rows) pointers.push_back(const_cast<png_bytep>(r.data()));
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        ADD_FAILURE() << "encoding failed";
+        return {};
+    }
+    png_set_write_fn(png, &out, AppendToVector, nullptr);
+    png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colorType,
+                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!s.palette.empty()) png_set_PLTE(png, info, s.palette.data(), int(s.palette.size()));
+    if (!s.trnsAlpha.empty() || s.hasTrnsColor)
+        png_set_tRNS(png, info, s.trnsAlpha.empty() ? nullptr : s.trnsAlpha.data(), int(s.trnsAlpha.size()),
+                     s.hasTrnsColor ? &s.trnsColor : nullptr);
+    png_write_info(png, info);
+    png_set_interlace_handling(png);
+    png_write_image(png, pointers.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+uint8_t Pseudo(int x, int y, int k) { return uint8_t((x * 37 + y * 91 + k * 53 + x * y * 7) & 0xFF); }
+
+TEST(Png, InterlacedAndPlainFilesDecodeToTheSamePixels) {
+    for (int colorType : {PNG_COLOR_TYPE_RGB_ALPHA, PNG_COLOR_TYPE_RGB}) {
+        const int channels = colorType == PNG_COLOR_TYPE_RGB ? 3 : 4;
+        std::vector<Bytes> rows;
+        for (int y = 0; y < 23; ++y) {
+            Bytes r;
+            for (int x = 0; x < 37; ++x)
+                for (int k = 0; k < channels; ++k) r.push_back(Pseudo(x, y, k));
+            rows.push_back(r);
+        }
+        PngSpec s{37, 23, colorType, 8};
+        const Bytes plain = EncodePng(s, rows);
+        s.interlaced = true;
+        const Bytes adam7 = EncodePng(s, rows);
+        ASSERT_NE(plain, adam7);
+        Picture a, b;
+        ASSERT_TRUE(DecodePicture(plain.data(), plain.size(), a));
+        ASSERT_TRUE(DecodePicture(adam7.data(), adam7.size(), b));
+        EXPECT_EQ(a.depth, channels * 8);
+        EXPECT_EQ(a.pixels, b.pixels);
+        // Upright, blue first.
+        EXPECT_EQ(At(a, 5, 2)[0], Pseudo(5, 2, 2));
+        EXPECT_EQ(At(a, 5, 2)[2], Pseudo(5, 2, 0));
+        if (channels == 4) {
+            EXPECT_EQ(At(a, 36, 22)[3], Pseudo(36, 22, 3));
+        }
+        // 37 * 3 = 111 bytes of pixels, rows padded to 112.
+        EXPECT_EQ(a.stride(), channels == 3 ? 112u : 148u);
+    }
+}
+
+TEST(Png, ColourTypesExpandToBgrOrBgra) {
+    struct Case {
+        const char* name;
+        PngSpec spec;
+        Bytes row;       // one row, 2 pixels, as libpng packs it
+        int depth;
+        Bytes expected;  // the decoded row, padding included
+    };
+    PngSpec palette{2, 1, PNG_COLOR_TYPE_PALETTE, 8};
+    palette.palette = {{10, 20, 30}, {40, 50, 60}};
+    PngSpec paletteTrns = palette;
+    paletteTrns.trnsAlpha = {128};
+    PngSpec palette2 = palette;
+    palette2.bitDepth = 2;
+    PngSpec greyTrns{2, 1, PNG_COLOR_TYPE_GRAY, 8};
+    greyTrns.trnsColor.gray = 7;
+    greyTrns.hasTrnsColor = true;
+    PngSpec rgbTrns{2, 1, PNG_COLOR_TYPE_RGB, 8};
+    rgbTrns.trnsColor = png_color_16{0, 1, 2, 3, 0};
+    rgbTrns.hasTrnsColor = true;
+    const Case cases[] = {
+        {"palette", palette, {1, 0}, 24, {60, 50, 40, 30, 20, 10, 0, 0}},
+        {"palette with tRNS", paletteTrns, {0, 1}, 32, {30, 20, 10, 128, 60, 50, 40, 255}},
+        {"2-bit palette", palette2, {0b01000000}, 24, {60, 50, 40, 30, 20, 10, 0, 0}},
+        {"1-bit grey", {2, 1, PNG_COLOR_TYPE_GRAY, 1}, {0b10000000}, 24, {255, 255, 255, 0, 0, 0, 0, 0}},
+        {"4-bit grey", {2, 1, PNG_COLOR_TYPE_GRAY, 4}, {0x5F}, 24, {85, 85, 85, 255, 255, 255, 0, 0}},
+        {"8-bit grey with tRNS", greyTrns, {7, 8}, 32, {7, 7, 7, 0, 8, 8, 8, 255}},
+        {"grey and alpha", {2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8}, {100, 50, 200, 255}, 32,
+         {100, 100, 100, 50, 200, 200, 200, 255}},
+        {"16-bit grey", {2, 1, PNG_COLOR_TYPE_GRAY, 16}, {0x12, 0x34, 0xAB, 0xCD}, 24,
+         {0x12, 0x12, 0x12, 0xAB, 0xAB, 0xAB, 0, 0}},
+        {"16-bit RGBA", {2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16},
+         {0x11, 0, 0x22, 0, 0x33, 0, 0x44, 0, 0xAA, 1, 0xBB, 2, 0xCC, 3, 0xDD, 4}, 32,
+         {0x33, 0x22, 0x11, 0x44, 0xCC, 0xBB, 0xAA, 0xDD}},
+        {"RGB with tRNS", rgbTrns, {1, 2, 3, 1, 2, 4}, 32, {3, 2, 1, 0, 4, 2, 1, 255}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = EncodePng(c.spec, {c.row});
+        Picture p;
+        ASSERT_TRUE(DecodePicture(file.data(), file.size(), p));
+        EXPECT_FALSE(p.icon);
+        EXPECT_EQ(p.depth, c.depth);
+        EXPECT_EQ(p.pixels, c.expected);
+    }
+}
+
+TEST(Png, RowsAreWrittenBottomUp) {
+    const Bytes file = EncodePng({1, 3, PNG_COLOR_TYPE_GRAY, 8}, {{10}, {20}, {30}});
+    Picture p;
+    ASSERT_TRUE(DecodePicture(file.data(), file.size(), p));
+    EXPECT_EQ(p.pixels, (Bytes{30, 30, 30, 0, 20, 20, 20, 0, 10, 10, 10, 0}));
+}
+
+TEST(Png, OversizedImagesAreRefused) {
+    // A valid header announcing 40000 x 1: past the 16-bit picture size.
+    std::vector<Bytes> rows{Bytes(40000, 0)};
+    const Bytes wide = EncodePng({40000, 1, PNG_COLOR_TYPE_GRAY, 8}, rows);
+    Picture p;
+    EXPECT_FALSE(DecodePicture(wide.data(), wide.size(), p));
+    ExpectEmpty(p);
+}
+
+TEST(Png, IconsMayEmbedAPng) {
+    const Bytes png = EncodePng({16, 16, PNG_COLOR_TYPE_RGB, 8}, std::vector<Bytes>(16, Bytes(48, 90)));
+    const Bytes ico = MakeIco({{16, 32, png}});
+    Picture p;
+    ASSERT_TRUE(DecodePicture(ico.data(), ico.size(), p));
+    EXPECT_TRUE(p.icon);
+    EXPECT_EQ(p.depth, 32);
+    EXPECT_EQ(At(p, 4, 4)[3], 255);
+    EXPECT_EQ(p.iconImage, png);
+}
+
+// ------------------------------------------------------------ store --------
+
+TEST(ImageStoreTest, DecodingANumberAgainKeepsOnlyTheSecondPicture) {
+    const Bytes folder = ReadAsset("01_folder.bmp"), ball = ReadAsset("21_orange_ball.png");
+    ImageStore s;
+    ASSERT_TRUE(s.decode(PlayImage, folder.data(), folder.size()));
+    EXPECT_EQ(s.width(PlayImage), 37);
+    EXPECT_EQ(s.depth(PlayImage), 24);
+    ASSERT_TRUE(s.decode(PlayImage, ball.data(), ball.size()));
+    EXPECT_EQ(s.width(PlayImage), 16);
+    EXPECT_EQ(s.height(PlayImage), 16);
+    EXPECT_EQ(s.depth(PlayImage), 32);
+    EXPECT_EQ(s.get(PlayImage)->pixels.size(), 16u * 16 * 4);
+}
+
+TEST(ImageStoreTest, AFailedDecodeEmptiesTheNumber) {
+    const Bytes ball = ReadAsset("22_red_ball.png");
+    ImageStore s;
+    ASSERT_TRUE(s.decode(RedBallImage, ball.data(), ball.size()));
+    EXPECT_FALSE(s.decode(RedBallImage, ball.data(), 40));
+    EXPECT_TRUE(s.empty(RedBallImage));
+    EXPECT_EQ(s.width(RedBallImage), 0);
+    EXPECT_EQ(s.height(RedBallImage), 0);
+    EXPECT_EQ(s.depth(RedBallImage), 0);
+    EXPECT_EQ(s.get(RedBallImage), nullptr);
+}
+
+TEST(ImageStoreTest, OnlyThePlayersNumbersAreUsed) {
+    const Bytes icon = ReadAsset("15_volume.ico");
+    ImageStore s;
+    for (int n : {-1, 16, 17, 18, 19, 25, 1000}) {
+        EXPECT_FALSE(s.decode(n, icon.data(), icon.size())) << n;
+        EXPECT_EQ(s.width(n), 0);
+        EXPECT_EQ(s.get(n), nullptr);
+    }
+    for (int n : {0, 15, 20, 24}) {
+        EXPECT_TRUE(s.decode(n, icon.data(), icon.size())) << n;
+        EXPECT_TRUE(s.isIcon(n));
+    }
+    s.clear(15);
+    EXPECT_TRUE(s.empty(15));
+    EXPECT_FALSE(s.empty(20));
+    s.clearAll();
+    EXPECT_TRUE(s.empty(0));
+    EXPECT_TRUE(s.empty(24));
+}
+
+}  // namespace
+}  // namespace vireo
