@@ -2,7 +2,13 @@
 # Cases are declared in the driver sources as VIREO_E2E_CASE(name).
 enable_testing()
 set(wine_env ${CMAKE_SOURCE_DIR}/tests/e2e/wine-env.sh)
-add_test(NAME e2e.setup COMMAND ${wine_env} start)
+# The daemons that stay behind (wineserver, Xvfb, PulseAudio, and Wine's session
+# processes that the first program starts) must not hold ctest's output pipe open,
+# or ctest waits for them until the test times out: start them all here, logging to
+# a file instead.
+set(e2e_setup_log ${CMAKE_BINARY_DIR}/e2e-setup.log)
+add_test(NAME e2e.setup
+         COMMAND sh -c "{ '${wine_env}' start && '${wine_env}' run cmd /c exit; } </dev/null >'${e2e_setup_log}' 2>&1; rc=$?; cat '${e2e_setup_log}'; exit $rc")
 add_test(NAME e2e.cleanup COMMAND ${wine_env} stop)
 set_tests_properties(e2e.setup PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(e2e.cleanup PROPERTIES FIXTURES_CLEANUP wine)
