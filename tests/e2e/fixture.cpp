@@ -138,6 +138,15 @@ void writeWavW(const std::wstring& path, double seconds, int rate) {
     if (written != bytes.size()) abortCase("could not write " + show(narrow(path)));
 }
 
+std::string fixtureFile(std::string_view name) {
+    char dir[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableA("VIREO_E2E_FIXTURES", dir, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    std::string path(dir, n);
+    if (path.back() != '\\') path += '\\';
+    return path + std::string(name);
+}
+
 std::vector<std::string> musicEntries(const std::string& folder) {
     std::string pattern = folder;
     if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';

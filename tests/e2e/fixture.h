@@ -30,6 +30,10 @@ std::vector<std::string> musicEntries(const std::string& folder);
 // The preferences line the player writes for `folder`.
 std::string preferencesLine(std::string_view folder);
 
+// A file made on the Linux side by wine-env.sh (VIREO_E2E_FIXTURES); empty when
+// the environment names no such folder.
+std::string fixtureFile(std::string_view name);
+
 // Wide-name helpers for names outside Windows-1252.
 std::wstring widen(std::string_view cp1252);
 std::string narrow(std::wstring_view text);  // Windows-1252, '?' for the rest

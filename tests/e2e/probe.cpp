@@ -116,6 +116,15 @@ int buttonCheck(HWND button) {
     return state ? static_cast<int>(*state) : -1;
 }
 
+std::string enabledStates(HWND parent, const std::vector<int>& ids) {
+    std::string states;
+    for (int id : ids) {
+        HWND h = GetDlgItem(parent, id);
+        states += !h ? '?' : IsWindowEnabled(h) ? 'E' : 'D';
+    }
+    return states;
+}
+
 void click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
 // --- memory in the target process ------------------------------------------------

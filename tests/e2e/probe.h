@@ -30,6 +30,9 @@ std::vector<std::string> comboItems(HWND combo);
 int comboSelection(HWND combo);
 int buttonCheck(HWND button);
 
+// "E" or "D" for each control of `parent`, in the order given ("?" when missing).
+std::string enabledStates(HWND parent, const std::vector<int>& ids);
+
 // Clicks a button the way the notes say works across processes.
 void click(HWND button);
 

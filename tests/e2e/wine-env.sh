@@ -39,11 +39,29 @@ start() {
     touch "$WINEPREFIX/.vireo-ready"
   fi
   wineserver -p
+  fixtures
   cat >"$envfile" <<EOT
 export PATH="$PATH" WINEPREFIX="$WINEPREFIX" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" DISPLAY="$DISPLAY"
 EOT
   echo "e2e environment up on DISPLAY=$DISPLAY"
+}
+
+# Files only Linux tools can make, for the driver to copy: an .mp3 of a 3.2 s tone
+# (lame). The driver finds them through VIREO_E2E_FIXTURES, a Windows path.
+fixtures_dir="$state/fixtures"
+fixtures() {
+  local mp3="$fixtures_dir/tone-3.2s.mp3"
+  export VIREO_E2E_FIXTURES="Z:${fixtures_dir//\//\\}"
+  [ -s "$mp3" ] && return 0
+  if ! command -v lame >/dev/null; then
+    echo "wine-env: lame is missing (tools/setup.sh installs it): no MP3 fixture" >&2
+    return 0
+  fi
+  mkdir -p "$fixtures_dir"
+  perl -e 'for my $i (0 .. 22050 * 3.2 - 1) { print pack("s<", int(4000 * sin(6.283185307 * 440 * $i / 22050))) }' |
+    lame --quiet -r -s 22.05 -m m --bitwidth 16 --signed --little-endian -b 64 - "$mp3.part" 2>/dev/null &&
+    mv "$mp3.part" "$mp3" || echo "wine-env: could not make $mp3" >&2
 }
 
 stop() {
@@ -62,6 +80,7 @@ case "${1:-}" in
     shift
     [ -f "$envfile" ] || start >/dev/null
     . "$envfile"
+    fixtures
     exec wine64 "$@"
     ;;
   *) echo "usage: $0 start|run CMD...|stop" >&2; exit 2 ;;
