@@ -333,6 +333,22 @@ VIREO_E2E_CASE(face_cursor) {
     }
     check(GetPropA(p.main(), "cursor") == nullptr && GetPropA(p.backdrop(), "cursor") == nullptr,
           "the windows themselves carry no pointer property");
+
+    // The pointer the user sees over a hand control and over the text field.
+    auto pointerOver = [&](int id) {
+        RECT r = screenRect(p.control(id));
+        mouseTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        sleepMs(150);
+        mouseTo((r.left + r.right) / 2 + 1, (r.top + r.bottom) / 2);
+        sleepMs(250);
+        CURSORINFO ci{};
+        ci.cbSize = sizeof ci;
+        GetCursorInfo(&ci);
+        return ci.hCursor;
+    };
+    for (int id : {2, 11, 21}) check(pointerOver(id) == hand, format("the hand shows over control %d", id));
+    for (int id : {4, 5, 15}) check(pointerOver(id) != hand, format("no hand over control %d", id));
+
     p.closeAndCheck();
 }
 
