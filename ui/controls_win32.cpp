@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "playback/indicators.h"
 #include "ui/button_face.h"
 #include "ui/image_store_win32.h"
 #include "ui/layout.h"
@@ -194,7 +195,7 @@ void SetInitialStates(HWND main) {
     Win32Controls controls(main);
     for (ControlId id : {PlayButton, PauseButton, ResumeButton, StopButton}) controls.setEnabled(id, false);
     controls.setState(PlayAllCheck, 1);
-    controls.setText(DurationDisplay, "0:00.");
+    controls.setText(DurationDisplay, kNoTrackDuration);
 }
 
 void Win32Controls::setEnabled(ControlId id, bool enabled) { EnableWindow(item(id), enabled ? TRUE : FALSE); }

@@ -19,6 +19,19 @@ LRESULT CALLBACK RaiseOnPaint(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DW
     return DefSubclassProc(h, m, wp, lp);
 }
 
+// A tool that the tip window finds by the control's own window. The version-2
+// size (without the trailing reserved pointer) is the one every version of the
+// common controls accepts.
+TOOLINFOA ToolFor(HWND window, HWND control, char* text) {
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = window;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = text;
+    return ti;
+}
+
 }  // namespace
 
 int AddBalloonTip(HWND owner, HWND control, const char* title, const char* text) {
@@ -28,12 +41,7 @@ int AddBalloonTip(HWND owner, HWND control, const char* title, const char* text)
     SendMessageA(tip, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);
     SendMessageA(tip, TTM_SETTIPBKCOLOR, GetSysColor(COLOR_INFOBK), 0);
     SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, 200);
-    TOOLINFOA ti{};
-    ti.cbSize = TTTOOLINFOA_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = control;
-    ti.uId = reinterpret_cast<UINT_PTR>(control);
-    ti.lpszText = textCopy.data();
+    TOOLINFOA ti = ToolFor(control, control, textCopy.data());
     SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     if (!titleCopy.empty()) SendMessageA(tip, TTM_SETTITLEA, 0, reinterpret_cast<LPARAM>(titleCopy.c_str()));
     return 0;
@@ -51,13 +59,7 @@ void SetPlainTip(HWND control, const char* text) {
         SetPropA(parent, kPlainTipProp, tip);
     }
     std::string copy(text);
-    // The version-2 size is the one every common-controls version accepts.
-    TOOLINFOA ti{};
-    ti.cbSize = TTTOOLINFOA_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = parent;
-    ti.uId = reinterpret_cast<UINT_PTR>(control);
-    ti.lpszText = copy.data();
+    TOOLINFOA ti = ToolFor(parent, control, copy.data());
     SendMessageA(tip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
