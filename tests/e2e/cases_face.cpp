@@ -210,7 +210,9 @@ VIREO_E2E_CASE(face_controls) {
             case Kind::Combo: {
                 checkEq("ComboBox", className(h), n + " class");
                 checkEq(CBS_DROPDOWNLIST, st & 3, n + " drop-down list");
-                expectBits(st, WS_VSCROLL | WS_TABSTOP, CBS_SORT, n + " style");
+                // WS_VSCROLL cannot be read back: the platform takes it off the combo box and
+                // its drop-down list shows the scroll bar only when the titles overflow.
+                expectBits(st, WS_TABSTOP, CBS_SORT, n + " style");
                 RECT r = screenRect(h);
                 checkEq(19, r.bottom - r.top, n + " closed height");
                 auto items = comboItems(h);
