@@ -30,6 +30,11 @@ LRESULT CALLBACK BackdropProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         // activated owner over it anyway, so put MainWindow back on top.
         if (LOWORD(wp) != WA_INACTIVE) PostMessageA(h, kRaiseMainWindow, 0, 0);
         break;
+    case WM_SIZE:
+        // MainWindow was minimised first and has no taskbar button of its own:
+        // bring it back with the strip, or the controls would stay iconic.
+        if (wp == SIZE_RESTORED && g_main && IsIconic(g_main)) ShowWindow(g_main, SW_SHOWNOACTIVATE);
+        break;
     case kRaiseMainWindow:
         if (g_main && GetWindow(g_main, GW_OWNER) == h)
             SetWindowPos(g_main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -316,6 +316,15 @@ VIREO_E2E_CASE(minimize_both_windows) {
     check(IsIconic(strip.player->backdrop()) != FALSE, "BackdropWindow is iconic");
     check(both, "both windows iconic together");
     check(strip.player->running(), "the player still runs");
+    // Restoring the strip (its taskbar button) brings the controls back with it.
+    PostMessageA(strip.player->backdrop(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    bool back = waitUntil([&] { return !IsIconic(strip.player->backdrop()) && !IsIconic(strip.player->main()); }, 3000);
+    check(back, "both windows restored");
+    check(IsWindowVisible(strip.player->main()) != FALSE, "MainWindow is visible again");
+    RECT b{}, m{};
+    GetWindowRect(strip.player->backdrop(), &b);
+    GetWindowRect(strip.player->main(), &m);
+    checkEq(format("%ld,%ld", m.left, m.top), format("%ld,%ld", b.left, b.top), "equal top-left corners after restore");
     strip.expectNoBox();
     strip.player->closeAndCheck();
 }

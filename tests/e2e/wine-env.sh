@@ -38,7 +38,17 @@ start() {
     wineserver -w
     touch "$WINEPREFIX/.vireo-ready"
   fi
-  wineserver -p
+  if [ ! -f "$WINEPREFIX/.vireo-classic" ]; then
+    # Windows draws a program without a visual-styles manifest in the classic
+    # look; Wine's default theme would draw some controls themed anyway.
+    wine64 reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /t REG_SZ /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.vireo-classic"
+  fi
+  # The server and the session processes the first program starts outlive this
+  # script: keep them off the caller's pipes.
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine64 cmd /c exit </dev/null >/dev/null 2>&1 || true
   fixtures
   cat >"$envfile" <<EOT
 export PATH="$PATH" WINEPREFIX="$WINEPREFIX" WINEARCH=win64 WINEDEBUG=-all
