@@ -12,7 +12,7 @@ set(static_flags -static -static-libgcc -static-libstdc++)
 file(GLOB win32_sources CONFIGURE_DEPENDS app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
 add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
 target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 msimg32 uuid)
-target_link_options(Vireo PRIVATE ${static_flags})
+target_link_options(Vireo PRIVATE ${static_flags} $<$<CONFIG:MinSizeRel,Release>:-s>)
 set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 file(GLOB driver_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
