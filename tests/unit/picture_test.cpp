@@ -509,8 +509,8 @@ TEST(Ico, BrokenDirectoriesAndImagesAreRejected) {
 
 // ------------------------------------------------------------ PNG ----------
 
-struct PngSpec {
-    PngSpec(int w, int h, int type, int depth) : width(w), height(h), colorType(type), bitDepth(depth) {}
+struct PngFormat {
+    PngFormat(int w, int h, int type, int depth) : width(w), height(h), colorType(type), bitDepth(depth) {}
     int width, height, colorType, bitDepth;
     bool interlaced = false;
     std::vector<png_color> palette;
@@ -525,7 +525,7 @@ void AppendToVector(png_structp png, png_bytep data, size_t length) {
 }
 
 // Encodes packed rows (top-down, libpng's layout) as a PNG file in memory.
-Bytes EncodePng(const PngSpec& s, const std::vector<Bytes>& rows) {
+Bytes EncodePng(const PngFormat& s, const std::vector<Bytes>& rows) {
     Bytes out;
     std::vector<png_bytep> pointers;
     for (const Bytes& r : rows) pointers.push_back(const_cast<png_bytep>(r.data()));
@@ -564,7 +564,7 @@ TEST(Png, InterlacedAndPlainFilesDecodeToTheSamePixels) {
                 for (int k = 0; k < channels; ++k) r.push_back(Pseudo(x, y, k));
             rows.push_back(r);
         }
-        PngSpec s{37, 23, colorType, 8};
+        PngFormat s{37, 23, colorType, 8};
         const Bytes plain = EncodePng(s, rows);
         s.interlaced = true;
         const Bytes adam7 = EncodePng(s, rows);
@@ -588,21 +588,21 @@ TEST(Png, InterlacedAndPlainFilesDecodeToTheSamePixels) {
 TEST(Png, ColourTypesExpandToBgrOrBgra) {
     struct Case {
         const char* name;
-        PngSpec spec;
+        PngFormat format;
         Bytes row;       // one row, 2 pixels, as libpng packs it
         int depth;
         Bytes expected;  // the decoded row, padding included
     };
-    PngSpec palette{2, 1, PNG_COLOR_TYPE_PALETTE, 8};
+    PngFormat palette{2, 1, PNG_COLOR_TYPE_PALETTE, 8};
     palette.palette = {{10, 20, 30}, {40, 50, 60}};
-    PngSpec paletteTrns = palette;
+    PngFormat paletteTrns = palette;
     paletteTrns.trnsAlpha = {128};
-    PngSpec palette2 = palette;
+    PngFormat palette2 = palette;
     palette2.bitDepth = 2;
-    PngSpec greyTrns{2, 1, PNG_COLOR_TYPE_GRAY, 8};
+    PngFormat greyTrns{2, 1, PNG_COLOR_TYPE_GRAY, 8};
     greyTrns.trnsColor.gray = 7;
     greyTrns.hasTrnsColor = true;
-    PngSpec rgbTrns{2, 1, PNG_COLOR_TYPE_RGB, 8};
+    PngFormat rgbTrns{2, 1, PNG_COLOR_TYPE_RGB, 8};
     rgbTrns.trnsColor = png_color_16{0, 1, 2, 3, 0};
     rgbTrns.hasTrnsColor = true;
     const Case cases[] = {
@@ -623,7 +623,7 @@ TEST(Png, ColourTypesExpandToBgrOrBgra) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes file = EncodePng(c.spec, {c.row});
+        const Bytes file = EncodePng(c.format, {c.row});
         Picture p;
         ASSERT_TRUE(DecodePicture(file.data(), file.size(), p));
         EXPECT_FALSE(p.icon);
