@@ -356,24 +356,17 @@ TEST(Bmp, LowerDepthsBecomeTwentyFourBit) {
     }
 }
 
-TEST(Bmp, BadHeadersAreRejected) {
-    const Bytes good = MakeBmp(2, 2, 24, {}, Bytes(16, 7));
-    Picture p;
-    ASSERT_TRUE(DecodePicture(good.data(), good.size(), p));
-    struct Case {
-        const char* name;
-        size_t at;
-        uint32_t value;
-        int width;  // 2 or 4 bytes
-    } cases[] = {
-        {"compressed", 30, 1, 4},          {"bit fields", 30, 3, 4},       {"2 bits", 28, 2, 2},
-        {"0 bits", 28, 0, 2},              {"2 planes", 26, 2, 2},         {"width 0", 18, 0, 4},
-        {"negative width", 18, 0xFFFFFFFE, 4}, {"height 0", 22, 0, 4},     {"height INT_MIN", 22, 0x80000000, 4},
-        {"width too large", 18, 40000, 4}, {"pixels past the end", 10, 60, 4}, {"offset huge", 10, 0xFFFFFFF0, 4},
-        {"header too small", 14, 16, 4},   {"header past the end", 14, 0xFFFFFFF0, 4},
-        {"more rows than data", 22, 3, 4},
-    };
-    for (const Case& c : cases) {
+// One header field of a good file overwritten with a bad value.
+struct HeaderPatch {
+    const char* name;
+    size_t at;
+    uint32_t value;
+    int width;  // 2 or 4 bytes
+};
+
+template <size_t N>
+void ExpectPatchesRejected(const Bytes& good, const HeaderPatch (&patches)[N]) {
+    for (const HeaderPatch& c : patches) {
         SCOPED_TRACE(c.name);
         Bytes bad = good;
         if (c.width == 2) Le16(bad, c.at, c.value);
@@ -382,6 +375,21 @@ TEST(Bmp, BadHeadersAreRejected) {
         EXPECT_FALSE(DecodePicture(bad.data(), bad.size(), q));
         ExpectEmpty(q);
     }
+}
+
+TEST(Bmp, BadHeadersAreRejected) {
+    const Bytes good = MakeBmp(2, 2, 24, {}, Bytes(16, 7));
+    Picture p;
+    ASSERT_TRUE(DecodePicture(good.data(), good.size(), p));
+    const HeaderPatch cases[] = {
+        {"compressed", 30, 1, 4},          {"bit fields", 30, 3, 4},       {"2 bits", 28, 2, 2},
+        {"0 bits", 28, 0, 2},              {"2 planes", 26, 2, 2},         {"width 0", 18, 0, 4},
+        {"negative width", 18, 0xFFFFFFFE, 4}, {"height 0", 22, 0, 4},     {"height INT_MIN", 22, 0x80000000, 4},
+        {"width too large", 18, 40000, 4}, {"pixels past the end", 10, 60, 4}, {"offset huge", 10, 0xFFFFFFF0, 4},
+        {"header too small", 14, 16, 4},   {"header past the end", 14, 0xFFFFFFF0, 4},
+        {"more rows than data", 22, 3, 4},
+    };
+    ExpectPatchesRejected(good, cases);
 }
 
 TEST(Bmp, PaletteMustBeInsideTheFile) {
@@ -478,12 +486,7 @@ TEST(Ico, BrokenDirectoriesAndImagesAreRejected) {
     const Bytes good = MakeIco({{16, 32, IconImage(16, 32, 1, 0)}});
     Picture p;
     ASSERT_TRUE(DecodePicture(good.data(), good.size(), p));
-    struct Case {
-        const char* name;
-        size_t at;
-        uint32_t value;
-        int width;
-    } cases[] = {
+    const HeaderPatch cases[] = {
         {"no entries", 4, 0, 2},           {"entries past the end", 4, 500, 2},
         {"image past the end", 14, 2000, 4}, {"offset past the end", 18, 5000, 4},
         {"offset huge", 18, 0xFFFFFFFF, 4}, {"empty image", 14, 0, 4},
@@ -491,15 +494,7 @@ TEST(Ico, BrokenDirectoriesAndImagesAreRejected) {
         {"compressed", 22 + 16, 1, 4},      {"3 bits", 22 + 14, 3, 2},
         {"header size huge", 22, 0x10000, 4},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bytes bad = good;
-        if (c.width == 2) Le16(bad, c.at, c.value);
-        else Le32(bad, c.at, c.value);
-        Picture q;
-        EXPECT_FALSE(DecodePicture(bad.data(), bad.size(), q));
-        ExpectEmpty(q);
-    }
+    ExpectPatchesRejected(good, cases);
     // Without its AND mask the image is short.
     Bytes shortImage = IconImage(16, 32, 1, 0);
     shortImage.resize(shortImage.size() - 64);
