@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/main_loop.h"
+#include "tests/null_ports.h"
 
 namespace {
 
@@ -60,34 +61,13 @@ public:
     }
 };
 
-class NoEvents : public EventPort {
-public:
-    Event nextEvent() override { return {}; }
-    void sleepMs(unsigned) override {}
-};
-
-struct Unused : BoxPort, WindowPort, LauncherPort, TaskbarPort, FilePort, DirectoryPort, FolderRequesterPort {
-    void showBox(std::string_view, std::string_view, unsigned) override {}
-    void beginDrag() override {}
-    void minimize() override {}
-    bool launch(std::string_view) override { return false; }
-    std::string systemDirectory() override { return {}; }
-    void setProgress(int) override {}
-    std::unique_ptr<OpenFile> open(const std::string&, FileAccess, FileShare, FileCreation) override {
-        return nullptr;
-    }
-    ListResult list(const std::string&, std::vector<DirEntry>&) override { return ListResult::CannotStart; }
-    FoundEntry find(const std::string&) override { return {}; }
-    std::string browse(std::string_view, std::string_view) override { return {}; }
-};
 
 void BM_IdlePass(benchmark::State& state) {
     IdleControls controls;
     PlayingMci mci;
-    NoEvents events;
-    Unused u;
+    test::NullPorts u;
     char reply[kReplyBufferSize] = {};
-    Player p{{}, {controls, mci, events, u, u, u, u, u, u, u}};
+    Player p{{}, {controls, mci, u, u, u, u, u, u, u, u}};
     p.st.replyBuffer = reply;
     RunPass(p);  // warm up: texts reach their lengths
 

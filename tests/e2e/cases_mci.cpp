@@ -6,49 +6,11 @@
 #include "playback/mci_win32.h"
 #include "tests/e2e/e2e.h"
 #include "tests/e2e/fixture.h"
+#include "tests/null_ports.h"
 
 using namespace vireo::e2e;
 
 namespace {
-
-// The channel needs a whole Player; only its MCI port is used here.
-class NoPorts : public vireo::ControlPort,
-                public vireo::EventPort,
-                public vireo::BoxPort,
-                public vireo::WindowPort,
-                public vireo::LauncherPort,
-                public vireo::TaskbarPort,
-                public vireo::FilePort,
-                public vireo::DirectoryPort,
-                public vireo::FolderRequesterPort {
-public:
-    void setEnabled(vireo::ControlId, bool) override {}
-    bool isEnabled(vireo::ControlId) override { return false; }
-    void setText(vireo::ControlId, std::string_view) override {}
-    std::string text(vireo::ControlId) override { return {}; }
-    void setState(vireo::ControlId, int64_t) override {}
-    int64_t state(vireo::ControlId) override { return 0; }
-    void clearItems(vireo::ControlId) override {}
-    void appendItem(vireo::ControlId, std::string_view) override {}
-    void setUpperBound(vireo::ControlId, int64_t) override {}
-    vireo::Event nextEvent() override { return {}; }
-    void sleepMs(unsigned) override {}
-    void showBox(std::string_view, std::string_view, unsigned) override {}
-    void beginDrag() override {}
-    void minimize() override {}
-    bool launch(std::string_view) override { return false; }
-    std::string systemDirectory() override { return {}; }
-    void setProgress(int) override {}
-    std::unique_ptr<vireo::OpenFile> open(const std::string&, vireo::FileAccess, vireo::FileShare,
-                                          vireo::FileCreation) override {
-        return nullptr;
-    }
-    vireo::ListResult list(const std::string&, std::vector<vireo::DirEntry>&) override {
-        return vireo::ListResult::CannotStart;
-    }
-    vireo::FoundEntry find(const std::string&) override { return {}; }
-    std::string browse(std::string_view, std::string_view) override { return {}; }
-};
 
 struct Sample {
     DWORD atMs;
@@ -65,7 +27,7 @@ VIREO_E2E_CASE(mci_real_service) {
     std::string file = dir + "Un titre à écouter.wav";  // blanks and an accent in the path
     writeWav(file, 3.2);
 
-    NoPorts none;
+    vireo::test::NullPorts none;  // the channel needs a whole Player; only its MCI port is used
     vireo::Win32Mci service;
     vireo::Player player{vireo::ProgramState{}, vireo::Ports{none, service, none, none, none, none, none, none, none, none}};
     char buffer[vireo::kReplyBufferSize];

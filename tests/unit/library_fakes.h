@@ -9,36 +9,10 @@
 #include <vector>
 
 #include "app/player.h"
+#include "tests/null_ports.h"
 #include "tests/unit/fakes.h"
 
 namespace vireo::test::libfake {
-
-class NullMci : public MciPort {
-public:
-    int32_t sendString(const char*, char* reply, unsigned length) override {
-        if (reply && length) reply[0] = '\0';
-        return 0;
-    }
-};
-class NullEvents : public EventPort {
-public:
-    Event nextEvent() override { return {}; }
-    void sleepMs(unsigned) override {}
-};
-class NullWindows : public WindowPort {
-public:
-    void beginDrag() override {}
-    void minimize() override {}
-};
-class NullLauncher : public LauncherPort {
-public:
-    bool launch(std::string_view) override { return false; }
-    std::string systemDirectory() override { return {}; }
-};
-class NullTaskbar : public TaskbarPort {
-public:
-    void setProgress(int) override {}
-};
 
 // Each pattern lists what it was given; any other pattern can't start.
 class FakeListing : public DirectoryPort {
@@ -89,15 +63,11 @@ public:
 struct LibraryRig {
     FakeControls controls;
     FakeBoxes boxes;
-    NullMci mci;
-    NullEvents events;
-    NullWindows windows;
-    NullLauncher launcher;
-    NullTaskbar taskbar;
+    NullPorts none;
     Player p;
 
     LibraryRig(FilePort& files, DirectoryPort& dirs, FolderRequesterPort& requester)
-        : p{ProgramState{}, Ports{controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester}} {
+        : p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, files, dirs, requester}} {
         for (int id : {PlayButton, StopButton, PauseButton, ResumeButton}) controls[id].enabled = false;
         controls[ContentLabel].text = " Contenu : Vide";
         controls[TitleCombo].state = -1;

@@ -12,56 +12,17 @@
 
 #include "app/player.h"
 #include "build_date.h"
+#include "tests/null_ports.h"
 #include "tests/unit/fakes.h"
 
 namespace vireo {
 namespace {
 
-// Do-nothing ports for the parts of the player these boxes never touch.
-struct NoMci : MciPort {
-    int32_t sendString(const char*, char*, unsigned) override { return 0; }
-};
-struct NoEvents : EventPort {
-    Event nextEvent() override { return {}; }
-    void sleepMs(unsigned) override {}
-};
-struct NoWindows : WindowPort {
-    void beginDrag() override {}
-    void minimize() override {}
-};
-struct NoLauncher : LauncherPort {
-    bool launch(std::string_view) override { return false; }
-    std::string systemDirectory() override { return {}; }
-};
-struct NoTaskbar : TaskbarPort {
-    void setProgress(int) override {}
-};
-struct NoFiles : FilePort {
-    std::unique_ptr<OpenFile> open(const std::string&, FileAccess, FileShare, FileCreation) override {
-        return nullptr;
-    }
-};
-struct NoDirs : DirectoryPort {
-    ListResult list(const std::string&, std::vector<DirEntry>&) override { return ListResult::CannotStart; }
-    FoundEntry find(const std::string&) override { return {}; }
-};
-struct NoRequester : FolderRequesterPort {
-    std::string browse(std::string_view, std::string_view) override { return {}; }
-};
-
 struct Rig {
     test::FakeControls controls;
-    NoMci mci;
-    NoEvents events;
     test::FakeBoxes boxes;
-    NoWindows windows;
-    NoLauncher launcher;
-    NoTaskbar taskbar;
-    NoFiles files;
-    NoDirs dirs;
-    NoRequester requester;
-    Player p{ProgramState{},
-             Ports{controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester}};
+    test::NullPorts none;  // the boxes touch no other port
+    Player p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, none, none, none}};
 };
 
 constexpr int64_t kSample = 1307034242;  // 2011-06-02 17:04:02

@@ -1,0 +1,54 @@
+// One object that stands for every platform port and does nothing: for tests
+// and benchmarks that need a whole Player but look at a single part of it.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/player.h"
+
+namespace vireo::test {
+
+class NullPorts : public ControlPort,
+                  public MciPort,
+                  public EventPort,
+                  public BoxPort,
+                  public WindowPort,
+                  public LauncherPort,
+                  public TaskbarPort,
+                  public FilePort,
+                  public DirectoryPort,
+                  public FolderRequesterPort {
+public:
+    void setEnabled(ControlId, bool) override {}
+    bool isEnabled(ControlId) override { return false; }
+    void setText(ControlId, std::string_view) override {}
+    std::string text(ControlId) override { return {}; }
+    void setState(ControlId, int64_t) override {}
+    int64_t state(ControlId) override { return 0; }
+    void clearItems(ControlId) override {}
+    void appendItem(ControlId, std::string_view) override {}
+    void setUpperBound(ControlId, int64_t) override {}
+    int32_t sendString(const char*, char* reply, unsigned length) override {
+        if (reply && length) reply[0] = '\0';
+        return 0;
+    }
+    Event nextEvent() override { return {}; }
+    void sleepMs(unsigned) override {}
+    void showBox(std::string_view, std::string_view, unsigned) override {}
+    void beginDrag() override {}
+    void minimize() override {}
+    bool launch(std::string_view) override { return false; }
+    std::string systemDirectory() override { return {}; }
+    void setProgress(int) override {}
+    std::unique_ptr<OpenFile> open(const std::string&, FileAccess, FileShare, FileCreation) override {
+        return nullptr;
+    }
+    ListResult list(const std::string&, std::vector<DirEntry>&) override { return ListResult::CannotStart; }
+    FoundEntry find(const std::string&) override { return {}; }
+    std::string browse(std::string_view, std::string_view) override { return {}; }
+};
+
+}  // namespace vireo::test
