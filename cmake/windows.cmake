@@ -1,9 +1,14 @@
 # Windows build: the player and the end-to-end test driver.
-set(deps ${CMAKE_SOURCE_DIR}/build/deps/mingw)
-find_library(PNG_STATIC NAMES png16 png PATHS ${deps}/lib NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-find_library(Z_STATIC NAMES libz.a z REQUIRED)
-target_include_directories(vireo_core PUBLIC ${deps}/include)
-target_link_libraries(vireo_core PUBLIC ${PNG_STATIC} ${Z_STATIC})
+
+# libpng and zlib the standard way: from CMAKE_PREFIX_PATH (the presets name the
+# libpng tools/setup.sh cross-builds), the toolchain's own tree, vcpkg or MSYS2.
+if(MINGW)
+  # One self-contained exe: the static archives, never the DLL import libraries.
+  set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
+find_package(PNG REQUIRED)
+target_link_libraries(vireo_core PUBLIC PNG::PNG)
 target_compile_definitions(vireo_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 # One self-contained exe: no compiler runtime DLLs beside it.
@@ -13,6 +18,10 @@ file(GLOB win32_sources CONFIGURE_DEPENDS app/*_win32.cpp playback/*_win32.cpp l
 add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
 target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 msimg32 uuid)
 target_link_options(Vireo PRIVATE ${static_flags} $<$<CONFIG:MinSizeRel,Release>:-s>)
+if(MINGW)
+  # The same sources give the same exe: no link time in the PE header.
+  target_link_options(Vireo PRIVATE -Wl,--no-insert-timestamp)
+endif()
 set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 file(GLOB driver_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
