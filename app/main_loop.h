@@ -1,6 +1,6 @@
 // The polling main loop and the sequencing of titles at the end of a track.
 #pragma once
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/main_loop.h"
-#include "app/modal_win32.h"
-#include "app/player.h"
+#include "core/modal_win32.h"
+#include "core/player.h"
 #include "app/startup.h"
 #include "library/folder_scan.h"
 #include "library/storage_win32.h"

@@ -14,7 +14,7 @@ target_compile_definitions(vireo_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32
 # One self-contained exe: no compiler runtime DLLs beside it.
 set(static_flags -static -static-libgcc -static-libstdc++)
 
-file(GLOB win32_sources CONFIGURE_DEPENDS app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
+file(GLOB win32_sources CONFIGURE_DEPENDS core/*_win32.cpp app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
 add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
 target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 msimg32 uuid)
 target_link_options(Vireo PRIVATE ${static_flags} $<$<CONFIG:MinSizeRel,Release>:-s>)

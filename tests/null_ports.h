@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo::test {
 

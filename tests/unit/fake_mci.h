@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/mci.h"
+#include "core/mci.h"
 
 namespace vireo::test {
 

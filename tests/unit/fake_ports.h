@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/player.h"
+#include "core/player.h"
 #include "tests/unit/fake_mci.h"
 #include "tests/unit/fakes.h"
 

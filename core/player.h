@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/platform.h"
-#include "library/storage.h"
-#include "playback/mci.h"
-#include "ui/controls.h"
+#include "core/controls.h"
+#include "core/mci.h"
+#include "core/platform.h"
+#include "core/storage.h"
 
 namespace vireo {
 
