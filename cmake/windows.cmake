@@ -12,15 +12,20 @@ target_link_libraries(vireo_core PUBLIC PNG::PNG)
 target_compile_definitions(vireo_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 # One self-contained exe: no compiler runtime DLLs beside it.
-set(static_flags -static -static-libgcc -static-libstdc++)
+if(MINGW)
+  set(static_flags -static -static-libgcc -static-libstdc++)
+else()
+  set(static_flags "")
+  set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+endif()
 
 file(GLOB win32_sources CONFIGURE_DEPENDS core/*_win32.cpp app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
 add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
 target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 msimg32 uuid)
-target_link_options(Vireo PRIVATE ${static_flags} $<$<CONFIG:MinSizeRel,Release>:-s>)
+target_link_options(Vireo PRIVATE ${static_flags})
 if(MINGW)
   # The same sources give the same exe: no link time in the PE header.
-  target_link_options(Vireo PRIVATE -Wl,--no-insert-timestamp)
+  target_link_options(Vireo PRIVATE $<$<CONFIG:MinSizeRel,Release>:-s> -Wl,--no-insert-timestamp)
 endif()
 set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 

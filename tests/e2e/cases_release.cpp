@@ -83,7 +83,7 @@ VIREO_E2E_MANUAL_CASE(release_package) {
     checkEq("A propos", box->title, "About box title");
     const std::string line =
         "Dernière compilation :  le " + setting("VIREO_RELEASE_DATE") + " à " + setting("VIREO_RELEASE_TIME");
-    check(box->text.find(line) != std::string::npos, "About shows \"" + show(line) + "\" in " + show(box->text));
+    check(box->text.find(line) != std::string::npos, "About shows " + show(line) + " in " + show(box->text));
     check(pressDialogButton(box->hwnd, IDOK), "OK closes the About box");
     player.closeAndCheck();
 }
