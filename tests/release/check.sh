@@ -40,7 +40,9 @@ leaks=$(strings -a "$exe" | grep -E "$root|/work/|/tmp/|/home/|/usr/|/build/" ||
 echo "check: no build-machine path in the exe"
 
 # Under Wine: the demo folder named by Vireo.ini, the About date, the version resource.
-[ -x build/host/make_demo ] || cmake --build --preset host --target make_demo >/dev/null
+[ -x build/host/make_demo ] || { cmake --preset host >/dev/null && cmake --build --preset host --target make_demo >/dev/null; }
+[ -f build/windows/bin/vireo_driver.exe ] ||
+  { cmake --preset windows >/dev/null && cmake --build --preset windows --target vireo_driver >/dev/null; }
 build/host/make_demo "$dest/Vireo/Musique" >/dev/null
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 printf 'R\xe9pertoire = %s\\Musique\\\r\n' "$(winpath "$dest/Vireo")" >"$dest/Vireo/Vireo.ini"
