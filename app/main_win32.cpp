@@ -51,6 +51,7 @@ public:
         return {EventKind::Other, 0};
     }
     void sleepMs(unsigned ms) override { Sleep(ms); }
+    uint32_t nowMs() override { return GetTickCount(); }
 
 private:
     HWND backdrop_, main_;

@@ -23,6 +23,10 @@ struct ProgramState {
     int64_t lengthSeconds = 0;
     int32_t titleCount = 0;
     int32_t nextIndex = 0;
+    // Where the open title's position last moved, and when: the stall check.
+    bool watchingPosition = false;
+    int32_t watchedPositionMs = 0;
+    uint32_t watchedSinceMs = 0;
     Event event;
     int64_t quitFlag = 0;
     std::string helpText;

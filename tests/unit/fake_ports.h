@@ -36,6 +36,7 @@ public:
         sleeps.push_back(ms);
         clock_.advance(ms);
     }
+    uint32_t nowMs() override { return uint32_t(clock_.nowMs); }
 
 private:
     FakeClock& clock_;
