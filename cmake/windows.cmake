@@ -19,7 +19,6 @@ if(MINGW)
 else()
   set(static_flags "")
   set(section_flags "")
-  set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
 endif()
 target_compile_options(vireo_core PRIVATE ${section_flags})
 
@@ -29,7 +28,8 @@ target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi3
 target_compile_options(Vireo PRIVATE ${section_flags})
 target_link_options(Vireo PRIVATE ${static_flags})
 if(MINGW)
-  # The same sources give the same exe: no link time in the PE header.
+  # Unused sections dropped, symbols stripped, and no link time in the PE
+  # header, so that the same sources give the same exe.
   target_link_options(Vireo PRIVATE -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s> -Wl,--no-insert-timestamp)
 endif()
 set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
