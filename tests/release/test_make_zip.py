@@ -7,6 +7,7 @@ import tempfile
 import unittest
 import zipfile
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import make_zip  # noqa: E402
 
