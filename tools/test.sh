@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: host unit tests, the same under
-# ASan+UBSan, then the Windows build with its end-to-end tests under Wine.
+# ASan+UBSan, a short run of each fuzz target (clang, libFuzzer), then the
+# Windows build with its end-to-end tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
-for preset in host host-asan windows; do
+for preset in host host-asan fuzz windows; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
@@ -19,7 +20,7 @@ for dll in $imports; do
 done
 echo "Vireo.exe imports: $(echo $imports)"
 status=0
-for preset in host host-asan windows; do
+for preset in host host-asan fuzz windows; do
   echo "== tests: $preset"
   ctest --preset "$preset" || status=1
 done
