@@ -11,7 +11,8 @@ pkgs=(cmake ninja-build g++ pkg-config dpkg-dev
       mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
       wine wine64 xvfb x11-utils pulseaudio xdotool imagemagick lame ffmpeg python3
       gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
-      libgtest-dev libgmock-dev googletest libbenchmark-dev libpng-dev zlib1g-dev)
+      libgtest-dev libgmock-dev googletest libbenchmark-dev libpng-dev zlib1g-dev
+      clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

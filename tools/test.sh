@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: host unit tests, the same under
-# ASan+UBSan, the Windows build with its end-to-end tests under Wine, then the
-# release archive and its checks.
+# ASan+UBSan, a short run of each fuzz target (clang, libFuzzer), the Windows
+# build with its end-to-end tests under Wine, then the release archive and its checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
-for preset in host host-asan windows; do
+for preset in host host-asan fuzz windows; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
@@ -13,7 +13,7 @@ done
 # The exe must stand alone: nothing but system DLLs among its imports.
 tests/release/imports.sh build/windows/bin/Vireo.exe
 status=0
-for preset in host host-asan windows; do
+for preset in host host-asan fuzz windows; do
   echo "== tests: $preset"
   ctest --preset "$preset" || status=1
 done
