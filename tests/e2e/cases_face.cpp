@@ -79,7 +79,9 @@ struct FaceRun {
         writeWav(cwd + "Beta.wav", 3.2);
         player = std::make_unique<Player>(scratch.exe(), cwd);
         require(player->waitWindows(), "both windows are visible");
-        sleepMs(300);  // let both windows paint
+        // The loop's first pass writes the idle indicators.
+        require(waitUntil([&] { return text(player->control(7)) == "0:00" && text(player->control(9)) == "0"; }, 5000),
+                "the main loop has run");
     }
 };
 
@@ -362,24 +364,31 @@ VIREO_E2E_CASE(face_drag) {
     POINT from{m0.left + 450, m0.top + 33};
     POINT to{from.x - 120, from.y - 200};
     dragMouse(from, to, 12);
-    waitUntil([&] { return screenRect(p.main()).left != m0.left; }, 2000);
-    sleepMs(200);
+    // The backdrop follows MainWindow's moves one step behind: wait for both.
+    RECT want{m0.left - 120, m0.top - 200, m0.right - 120, m0.bottom - 200};
+    waitUntil([&] { return describe(screenRect(p.main())) == describe(want) &&
+                           describe(screenRect(p.backdrop())) == describe(want); }, 3000);
     RECT b1 = screenRect(p.backdrop()), m1 = screenRect(p.main());
-    checkEq(describe(RECT{m0.left - 120, m0.top - 200, m0.right - 120, m0.bottom - 200}), describe(m1),
-            "MainWindow moved with the mouse");
+    checkEq(describe(want), describe(m1), "MainWindow moved with the mouse");
     checkEq(describe(m1), describe(b1), "BackdropWindow lies exactly under MainWindow");
     check(b0.left != b1.left, "BackdropWindow moved");
 
-    // The press activated the backdrop; the controls must still be on top of it.
-    if (auto shot = captureScreen()) {
+    // The press activated the backdrop; the controls must come back on top of it
+    // (the raise is posted, so wait for it).
+    POINT o{m1.left, m1.top};
+    std::optional<Shot> shot;
+    auto controlsOnTop = [&] {
+        shot = captureScreen();
+        return shot && shot->pixel(o.x + 74 + 100, o.y + 12 + 9) == RGB(41, 119, 202) &&
+               shot->pixel(o.x + 185 + 400, o.y + 12 + 9) == RGB(41, 119, 202);
+    };
+    waitUntil(controlsOnTop, 3000, 100);
+    if (check(shot.has_value(), "screen capture works")) {
         shot->save(shotPath(caseName()));
-        POINT o{m1.left, m1.top};
-        COLORREF label = shot->pixel(o.x + 74 + 100, o.y + 12 + 9);
-        checkEq(describeColour(RGB(41, 119, 202)), describeColour(label), "ContentLabel background visible after the drag");
-        COLORREF field = shot->pixel(o.x + 185 + 400, o.y + 12 + 9);
-        checkEq(describeColour(RGB(41, 119, 202)), describeColour(field), "FolderPathField background visible after the drag");
-    } else {
-        check(false, "screen capture works");
+        checkEq(describeColour(RGB(41, 119, 202)), describeColour(shot->pixel(o.x + 74 + 100, o.y + 12 + 9)),
+                "ContentLabel background visible after the drag");
+        checkEq(describeColour(RGB(41, 119, 202)), describeColour(shot->pixel(o.x + 185 + 400, o.y + 12 + 9)),
+                "FolderPathField background visible after the drag");
     }
     p.closeAndCheck();
 }
@@ -410,8 +419,12 @@ VIREO_E2E_CASE(face_screenshot) {
     waitUntil([&] { return (shot = captureScreen()) && rowDrawn(*shot, 9) > (kWidth - 85) * 9 / 10; }, 5000, 100);
     require(shot.has_value(), "screen capture works with the player up");
     note(format("backdrop on the screen %lu ms after the windows were visible", GetTickCount() - start));
-    sleepMs(200);
-    shot = captureScreen();
+    // The controls paint in their own window: wait for the label, field and display backgrounds too.
+    waitUntil([&] {
+        return (shot = captureScreen()) && shot->pixel(o.x + 74 + 100, o.y + 12 + 9) == RGB(41, 119, 202) &&
+               shot->pixel(o.x + 185 + 400, o.y + 12 + 9) == RGB(41, 119, 202) &&
+               shot->pixel(o.x + 625 + 30, o.y + 36 + 9) == RGB(0, 0, 0);
+    }, 5000, 100);
     require(shot.has_value(), "screen capture works with the player up");
     std::string path = shotPath(caseName());
     check(shot->save(path), "screenshot saved to " + path);

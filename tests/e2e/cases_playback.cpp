@@ -77,6 +77,18 @@ struct Run {
         waitStates(want, timeoutMs);
         return checkEq(want, states(), std::string("states (") + kStateOrder + ") " + when);
     }
+    // Play enables its buttons before it asks the device for the length, and sets
+    // the length texts and the bar's bound after that: wait for all of them.
+    bool reachPlaying(int seconds, DWORD timeoutMs, const std::string& when) const {
+        waitUntil(
+            [&] {
+                return states() == kPlaying && shown(DurationDisplay) == timeText(seconds) &&
+                       shown(SecondsDisplay) == std::to_string(seconds) &&
+                       sendA(c(TrackProgressBar), PBM_GETRANGE, FALSE, 0).value_or(-1) == seconds;
+            },
+            timeoutMs, 5);
+        return reach(kPlaying, 0, when);
+    }
     void expectNoBox() const {
         auto box = findBox(player->pid());
         check(!box, "no message box" + (box ? ": " + show(box->title) + " " + show(box->text) : std::string()));
@@ -192,14 +204,16 @@ VIREO_E2E_CASE(play_pause_resume_stop) {
     checkEq("", run.shown(SecondsDisplay), "SecondsDisplay before Play");
 
     click(run.c(PlayButton));
-    require(run.reach(kPlaying, 3000, "after Play"), "the Playing states after Play");
+    require(run.reachPlaying(3, 3000, "after Play"), "the Playing states after Play");
     checkEq("0:03", run.shown(DurationDisplay), "DurationDisplay for 3.2 s");
     checkEq("3", run.shown(SecondsDisplay), "SecondsDisplay for 3.2 s");
     checkEq(0, barLimit(run.c(TrackProgressBar), true), "bar lower bound");
     checkEq(3, barLimit(run.c(TrackProgressBar), false), "bar upper bound");
     check(IsWindowEnabled(run.c(TitleCombo)), "TitleCombo stays enabled while playing");
 
-    require(waitUntil([&] { return run.shown(CountDisplay) == "1"; }, 2500, 5), "CountDisplay reaches 1");
+    // One pass writes ElapsedDisplay, CountDisplay, then the bar.
+    require(waitUntil([&] { return run.shown(CountDisplay) == "1" && barPos(run.c(TrackProgressBar)) == 1; }, 2500, 5),
+            "CountDisplay reaches 1");
     checkEq("0:01", run.shown(ElapsedDisplay), "ElapsedDisplay advances");
     checkEq(1, barPos(run.c(TrackProgressBar)), "bar position advances");
 
@@ -237,7 +251,8 @@ VIREO_E2E_CASE(play_pause_resume_stop) {
     require(run.reach(kReady, 2000, "after Stop"), "the Ready states after Stop");
     checkEq("0:00.", run.shown(DurationDisplay), "DurationDisplay after Stop");
     checkEq("3", run.shown(SecondsDisplay), "SecondsDisplay keeps the last length");
-    check(waitUntil([&] { return run.shown(CountDisplay) == "0"; }, 1000), "CountDisplay falls to 0 after Stop");
+    check(waitUntil([&] { return run.shown(CountDisplay) == "0" && barPos(run.c(TrackProgressBar)) == 0; }, 2000),
+          "CountDisplay falls to 0 after Stop");
     checkEq("0:00", run.shown(ElapsedDisplay), "ElapsedDisplay after Stop");
     checkEq(0, barPos(run.c(TrackProgressBar)), "bar position after Stop");
     checkEq(3, barLimit(run.c(TrackProgressBar), false), "bar upper bound kept after Stop");
@@ -371,10 +386,10 @@ VIREO_E2E_CASE(deleted_title_open_failure) {
     }
     checkEq(1, static_cast<int64_t>(topWindows(run.player->pid(), "#32770").size()), "dialog windows of the player");
     check(pressDialogButton(box->hwnd, IDOK), "OK closes the box");
-    sleepMs(700);
-    run.expectNoBox();
     // Ready, but for UserFolderButton.
-    checkEq("EDDDED", run.states(), std::string("states (") + kStateOrder + ") after the failed Play");
+    run.reach("EDDDED", 3000, "after the failed Play");
+    require(run.player->settle(), "the player is back in its loop");
+    run.expectNoBox();
     checkEq("0:00.", run.shown(DurationDisplay), "DurationDisplay unchanged");
     checkEq("", run.shown(SecondsDisplay), "SecondsDisplay unchanged");
     checkEq(100, barLimit(run.c(TrackProgressBar), false), "bar upper bound unchanged");
@@ -383,7 +398,7 @@ VIREO_E2E_CASE(deleted_title_open_failure) {
     // The other title still plays.
     sendA(run.c(TitleCombo), CB_SETCURSEL, 1 - index);
     click(run.c(PlayButton));
-    run.reach(kPlaying, 3000, "after Play of the remaining title");
+    run.reachPlaying(1, 3000, "after Play of the remaining title");
     checkEq("0:01", run.shown(DurationDisplay), "its length text");
     run.expectNoBox();
     run.player->closeAndCheck();
@@ -418,7 +433,7 @@ VIREO_E2E_CASE(mp3_length_and_play) {
         note("this platform's MPEG driver needs the GStreamer base and good plugins (gstreamer1.0-plugins-base, "
              "gstreamer1.0-plugins-good)");
     run.expectNoBox();
-    require(run.reach(kPlaying, 0, "after Play"), "the Playing states after Play");
+    require(run.reachPlaying(3, 3000, "after Play"), "the Playing states after Play");
     checkEq("0:03", run.shown(DurationDisplay), "DurationDisplay of the 3.2 s MP3");
     checkEq("3", run.shown(SecondsDisplay), "SecondsDisplay of the 3.2 s MP3");
     checkEq(3, barLimit(run.c(TrackProgressBar), false), "bar upper bound");
