@@ -338,21 +338,63 @@ VIREO_E2E_CASE(face_cursor) {
     check(GetPropA(p.main(), "cursor") == nullptr && GetPropA(p.backdrop(), "cursor") == nullptr,
           "the windows themselves carry no pointer property");
 
-    // The pointer the user sees over a hand control and over the text field.
-    auto pointerOver = [&](int id) {
-        RECT r = screenRect(p.control(id));
-        mouseTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        sleepMs(150);
-        mouseTo((r.left + r.right) / 2 + 1, (r.top + r.bottom) / 2);
-        sleepMs(250);
-        CURSORINFO ci{};
-        ci.cbSize = sizeof ci;
-        GetCursorInfo(&ci);
-        return ci.hCursor;
+    // What the user sees, read from the X server: the platform's own hand over
+    // each hand control, and its arrow again once the mouse leaves for the strip.
+    const std::string handRef = systemPointer(IDC_HAND, POINT{60, 60});
+    const std::string arrowRef = systemPointer(IDC_ARROW, POINT{60, 60});
+    note("hand: " + handRef + "; arrow: " + arrowRef);
+    require(!handRef.empty() && !arrowRef.empty(),
+            "the screen's pointer can be read (x_cursor, built by tests/e2e/wine-env.sh)");
+    require(handRef != arrowRef, "the hand and the arrow look different");
+    RECT strip = screenRect(p.main());
+    // MainWindow's free area is keyed out, so the mouse there is over the
+    // backdrop: one point between the captions, one above FolderPathField.
+    const std::pair<POINT, const char*> away[] = {{POINT{strip.left + 450, strip.top + 33}, "the strip between the captions"},
+                                                  {POINT{strip.left + 400, strip.top + 9}, "the strip above the path"}};
+    int nudge = 0;
+    auto pointerAt = [&](POINT pt, const std::string& want) {
+        std::string seen;
+        waitUntil([&] {
+            mouseTo(pt.x + (nudge++ % 2), pt.y);
+            return (seen = screenPointer()) == want;
+        }, 3000, 10);
+        return seen;
     };
-    for (int id : {2, 11, 21}) check(pointerOver(id) == hand, format("the hand shows over control %d", id));
-    for (int id : {4, 5, 15}) check(pointerOver(id) != hand, format("no hand over control %d", id));
-
+    // A disabled button leaves the mouse to its parent, so each hand control is
+    // tried while it is enabled: at rest, playing (Pause, Stop), paused (Reprendre).
+    auto tryControls = [&](const std::vector<int>& ids) {
+        for (int id : ids) {
+            const ControlSpec& s = *std::find_if(std::begin(kControls), std::end(kControls),
+                                                 [&](const ControlSpec& c) { return c.id == id; });
+            bool wants = std::find(std::begin(kHandControls), std::end(kHandControls), id) != std::end(kHandControls);
+            HWND h = p.control(id);
+            RECT r = screenRect(h);
+            POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            std::string n = std::string(s.name) + " (" + std::to_string(id) + ")";
+            if (wants) {
+                check(IsWindowEnabled(h) != FALSE, n + " is enabled for the pointer check");
+                checkEq(handRef, pointerAt(centre, handRef), "the hand over " + n);
+                const auto& to = away[id % 2];
+                checkEq(arrowRef, pointerAt(to.first, arrowRef), std::string("the arrow over ") + to.second +
+                                                                     " after leaving " + n);
+            } else {
+                std::string seen = pointerAt(centre, handRef);
+                check(seen != handRef, "no hand over " + n + ": " + seen);
+            }
+        }
+    };
+    tryControls({16, 6, 15, 4, 5, 11, 12, 2, 23, 18, 17, 20, 19, 21});
+    HWND combo = p.control(5);
+    sendA(combo, CB_SETCURSEL, 1);  // Beta.wav, 3.2 s: long enough for the checks while it plays
+    click(p.control(2));
+    require(waitUntil([&] { return IsWindowEnabled(p.control(13)) && IsWindowEnabled(p.control(3)); }, 3000),
+            "Play enables Pause and Stop");
+    tryControls({13, 3});
+    click(p.control(13));
+    require(waitUntil([&] { return IsWindowEnabled(p.control(14)) != FALSE; }, 3000), "Pause enables Reprendre");
+    tryControls({14});
+    click(p.control(3));
+    checkEq(arrowRef, pointerAt(away[0].first, arrowRef), std::string("the arrow over ") + away[0].second + " at the end");
     p.closeAndCheck();
 }
 

@@ -63,6 +63,7 @@ fixtures_dir="$state/fixtures"
 fixtures() {
   local mp3="$fixtures_dir/tone-3.2s.mp3"
   export VIREO_E2E_FIXTURES="Z:${fixtures_dir//\//\\}"
+  cursor_tool
   [ -s "$mp3" ] && return 0
   if ! command -v lame >/dev/null; then
     echo "wine-env: lame is missing (tools/setup.sh installs it): no MP3 fixture" >&2
@@ -72,6 +73,16 @@ fixtures() {
   perl -e 'for my $i (0 .. 22050 * 3.2 - 1) { print pack("s<", int(4000 * sin(6.283185307 * 440 * $i / 22050))) }' |
     lame --quiet -r -s 22.05 -m m --bitwidth 16 --signed --little-endian -b 64 - "$mp3.part" 2>/dev/null &&
     mv "$mp3.part" "$mp3" || echo "wine-env: could not make $mp3" >&2
+}
+
+# x_cursor: reads the pointer the X server shows (XFixes), for the driver's
+# pointer checks; rebuilt when its source changes.
+cursor_tool() {
+  local src="$root/tests/e2e/x_cursor.c" bin="$fixtures_dir/x_cursor"
+  [ -x "$bin" ] && [ "$bin" -nt "$src" ] && return 0
+  mkdir -p "$fixtures_dir"
+  cc -O2 -o "$bin.part" "$src" -lXfixes -lX11 2>"$fixtures_dir/x_cursor.log" && mv "$bin.part" "$bin" ||
+    echo "wine-env: could not build $bin (libxfixes-dev and libx11-dev from tools/setup.sh): $(cat "$fixtures_dir/x_cursor.log")" >&2
 }
 
 stop() {
