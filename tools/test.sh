@@ -19,7 +19,8 @@ for dll in $imports; do
 done
 echo "Vireo.exe imports: $(echo $imports)"
 status=0
-for preset in host host-asan windows; do
+# soak: the end-to-end leak soak (a few minutes), after the other end-to-end tests.
+for preset in host host-asan windows soak; do
   echo "== tests: $preset"
   ctest --preset "$preset" || status=1
 done
