@@ -239,7 +239,28 @@ VIREO_E2E_CASE(face_controls) {
     p.closeAndCheck();
 }
 
+// Tip colours unlike any other system colour for this case, so that a tip in
+// another system colour (or a fixed one) shows. The player sets the two info
+// colours, which are also what a tip starts with: that the two settings are sent
+// at all cannot be seen from outside, only which colours they give.
+struct InfoColours {
+    int index[2] = {COLOR_INFOTEXT, COLOR_INFOBK};
+    COLORREF before[2] = {GetSysColor(COLOR_INFOTEXT), GetSysColor(COLOR_INFOBK)};
+    COLORREF wanted[2] = {RGB(30, 20, 10), RGB(100, 210, 200)};
+    Cleanup restore{[this] { SetSysColors(2, index, before); }};
+    InfoColours() {
+        SetSysColors(2, index, wanted);
+        require(GetSysColor(COLOR_INFOTEXT) == wanted[0] && GetSysColor(COLOR_INFOBK) == wanted[1],
+                "distinct tip colours set for this case");
+        for (int other = 0; other <= COLOR_MENUBAR; ++other)
+            if (other != COLOR_INFOTEXT && other != COLOR_INFOBK)
+                require(GetSysColor(other) != wanted[0] && GetSysColor(other) != wanted[1],
+                        format("system colour %d differs from the tip colours", other));
+    }
+};
+
 VIREO_E2E_CASE(face_tooltips) {
+    InfoColours colours;
     FaceRun run;
     Player& p = *run.player;
     auto tips = readTooltips(p.process(), p.pid());
@@ -272,8 +293,8 @@ VIREO_E2E_CASE(face_tooltips) {
         check(t.owner == nullptr, n + " has no owner");
         checkEq(1, t.toolCount, n + " tool count");
         checkEq(200, t.maxTipWidth, n + " wrap width");
-        checkEq(describeColour(GetSysColor(COLOR_INFOTEXT)), describeColour(t.textColour), n + " text colour");
-        checkEq(describeColour(GetSysColor(COLOR_INFOBK)), describeColour(t.backColour), n + " background colour");
+        checkEq(describeColour(colours.wanted[0]), describeColour(t.textColour), n + " text colour (COLOR_INFOTEXT)");
+        checkEq(describeColour(colours.wanted[1]), describeColour(t.backColour), n + " background colour (COLOR_INFOBK)");
         const Tool& tool = t.tools[0];
         expectBits(static_cast<LONG>(tool.flags), TTF_IDISHWND | TTF_SUBCLASS, 0, n + " tool flags");
         check(tool.hwnd == control, n + " tool window is the control");
@@ -517,3 +538,4 @@ VIREO_E2E_CASE(face_screenshot) {
             "TrackProgressBar background");
     p.closeAndCheck();
 }
+
