@@ -363,8 +363,9 @@ VIREO_E2E_CASE(face_cursor) {
     // each hand control, and its arrow again once the mouse leaves for the strip.
     const std::string handRef = systemPointer(IDC_HAND, POINT{60, 60});
     const std::string arrowRef = systemPointer(IDC_ARROW, POINT{60, 60});
-    note("hand: " + handRef + "; arrow: " + arrowRef);
-    require(!handRef.empty() && !arrowRef.empty(),
+    const std::string beamRef = systemPointer(IDC_IBEAM, POINT{60, 60});
+    note("hand: " + handRef + "; arrow: " + arrowRef + "; text beam: " + beamRef);
+    require(!handRef.empty() && !arrowRef.empty() && !beamRef.empty() && beamRef != arrowRef,
             "the screen's pointer can be read (x_cursor, built by tests/e2e/wine-env.sh)");
     require(handRef != arrowRef, "the hand and the arrow look different");
     RECT strip = screenRect(p.main());
@@ -399,8 +400,14 @@ VIREO_E2E_CASE(face_cursor) {
                 checkEq(arrowRef, pointerAt(to.first, arrowRef), std::string("the arrow over ") + to.second +
                                                                      " after leaving " + n);
             } else {
-                std::string seen = pointerAt(centre, handRef);
-                check(seen != handRef, "no hand over " + n + ": " + seen);
+                // The field shows the text beam, the others the arrow; come from
+                // a place with the other pointer, so that a stale one cannot pass.
+                bool field = s.kind == Kind::Edit;
+                RECT e = screenRect(p.control(4));
+                POINT before = field ? away[0].first : POINT{(e.left + e.right) / 2, (e.top + e.bottom) / 2};
+                pointerAt(before, field ? arrowRef : beamRef);
+                const std::string& want = field ? beamRef : arrowRef;
+                checkEq(want, pointerAt(centre, want), "no hand over " + n);
             }
         }
     };

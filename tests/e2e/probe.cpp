@@ -265,8 +265,14 @@ std::optional<Box> findBox(DWORD pid) {
 }
 
 std::optional<Box> waitBox(DWORD pid, DWORD timeoutMs) {
+    // A box turns visible while it is still being built; on a busy machine its
+    // texts may not answer yet: wait for a box that does.
     std::optional<Box> box;
-    waitUntil([&] { return (box = findBox(pid)).has_value(); }, timeoutMs);
+    waitUntil([&] {
+        box = findBox(pid);
+        return box && box->title != "<no answer>" && box->text != "<no answer>";
+    }, timeoutMs);
+    if (!box) box = findBox(pid);
     return box;
 }
 

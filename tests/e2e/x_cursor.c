@@ -1,7 +1,7 @@
 /* The pointer the X server shows right now, as a user sees it: its name (when
  * the theme gave one), size, hot spot and a hash of its pixels, on one line.
- * The driver runs it from inside Wine, where GetCursorInfo only answers for
- * the caller's own thread. Usage: x_cursor [output file] */
+ * The driver runs it from inside Wine to compare pointers by what they look
+ * like, not by handle. Usage: x_cursor [output file] */
 #include <stdint.h>
 #include <stdio.h>
 #include <X11/Xlib.h>
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
             hash *= 1099511628211ULL;
         }
     }
-    FILE* out = argc > 1 ? fopen(argv[1] , "w") : stdout;
+    FILE* out = argc > 1 ? fopen(argv[1], "w") : stdout;
     if (!out) return 5;
     fprintf(out, "%s %dx%d %d,%d %016llx\n", c->name && *c->name ? c->name : "-", c->width, c->height, c->xhot,
             c->yhot, (unsigned long long)hash);
