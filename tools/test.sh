@@ -13,7 +13,8 @@ done
 # The exe must stand alone: nothing but system DLLs among its imports.
 tests/release/imports.sh build/windows/bin/Vireo.exe
 status=0
-for preset in host host-asan fuzz windows; do
+# soak: the end-to-end leak soak (a few minutes), after the other end-to-end tests.
+for preset in host host-asan fuzz windows soak; do
   echo "== tests: $preset"
   ctest --preset "$preset" || status=1
 done

@@ -79,7 +79,9 @@ struct FaceRun {
         writeWav(cwd + "Beta.wav", 3.2);
         player = std::make_unique<Player>(scratch.exe(), cwd);
         require(player->waitWindows(), "both windows are visible");
-        sleepMs(300);  // let both windows paint
+        // The loop's first pass writes the idle indicators.
+        require(waitUntil([&] { return text(player->control(7)) == "0:00" && text(player->control(9)) == "0"; }, 5000),
+                "the main loop has run");
     }
 };
 
@@ -237,7 +239,28 @@ VIREO_E2E_CASE(face_controls) {
     p.closeAndCheck();
 }
 
+// Tip colours unlike any other system colour for this case, so that a tip in
+// another system colour (or a fixed one) shows. The player sets the two info
+// colours, which are also what a tip starts with: that the two settings are sent
+// at all cannot be seen from outside, only which colours they give.
+struct InfoColours {
+    int index[2] = {COLOR_INFOTEXT, COLOR_INFOBK};
+    COLORREF before[2] = {GetSysColor(COLOR_INFOTEXT), GetSysColor(COLOR_INFOBK)};
+    COLORREF wanted[2] = {RGB(30, 20, 10), RGB(100, 210, 200)};
+    Cleanup restore{[this] { SetSysColors(2, index, before); }};
+    InfoColours() {
+        SetSysColors(2, index, wanted);
+        require(GetSysColor(COLOR_INFOTEXT) == wanted[0] && GetSysColor(COLOR_INFOBK) == wanted[1],
+                "distinct tip colours set for this case");
+        for (int other = 0; other <= COLOR_MENUBAR; ++other)
+            if (other != COLOR_INFOTEXT && other != COLOR_INFOBK)
+                require(GetSysColor(other) != wanted[0] && GetSysColor(other) != wanted[1],
+                        format("system colour %d differs from the tip colours", other));
+    }
+};
+
 VIREO_E2E_CASE(face_tooltips) {
+    InfoColours colours;
     FaceRun run;
     Player& p = *run.player;
     auto tips = readTooltips(p.process(), p.pid());
@@ -270,8 +293,8 @@ VIREO_E2E_CASE(face_tooltips) {
         check(t.owner == nullptr, n + " has no owner");
         checkEq(1, t.toolCount, n + " tool count");
         checkEq(200, t.maxTipWidth, n + " wrap width");
-        checkEq(describeColour(GetSysColor(COLOR_INFOTEXT)), describeColour(t.textColour), n + " text colour");
-        checkEq(describeColour(GetSysColor(COLOR_INFOBK)), describeColour(t.backColour), n + " background colour");
+        checkEq(describeColour(colours.wanted[0]), describeColour(t.textColour), n + " text colour (COLOR_INFOTEXT)");
+        checkEq(describeColour(colours.wanted[1]), describeColour(t.backColour), n + " background colour (COLOR_INFOBK)");
         const Tool& tool = t.tools[0];
         expectBits(static_cast<LONG>(tool.flags), TTF_IDISHWND | TTF_SUBCLASS, 0, n + " tool flags");
         check(tool.hwnd == control, n + " tool window is the control");
@@ -336,21 +359,70 @@ VIREO_E2E_CASE(face_cursor) {
     check(GetPropA(p.main(), "cursor") == nullptr && GetPropA(p.backdrop(), "cursor") == nullptr,
           "the windows themselves carry no pointer property");
 
-    // The pointer the user sees over a hand control and over the text field.
-    auto pointerOver = [&](int id) {
-        RECT r = screenRect(p.control(id));
-        mouseTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        sleepMs(150);
-        mouseTo((r.left + r.right) / 2 + 1, (r.top + r.bottom) / 2);
-        sleepMs(250);
-        CURSORINFO ci{};
-        ci.cbSize = sizeof ci;
-        GetCursorInfo(&ci);
-        return ci.hCursor;
+    // What the user sees, read from the X server: the platform's own hand over
+    // each hand control, and its arrow again once the mouse leaves for the strip.
+    const std::string handRef = systemPointer(IDC_HAND, POINT{60, 60});
+    const std::string arrowRef = systemPointer(IDC_ARROW, POINT{60, 60});
+    const std::string beamRef = systemPointer(IDC_IBEAM, POINT{60, 60});
+    note("hand: " + handRef + "; arrow: " + arrowRef + "; text beam: " + beamRef);
+    require(!handRef.empty() && !arrowRef.empty() && !beamRef.empty() && beamRef != arrowRef,
+            "the screen's pointer can be read (x_cursor, built by tests/e2e/wine-env.sh)");
+    require(handRef != arrowRef, "the hand and the arrow look different");
+    RECT strip = screenRect(p.main());
+    // MainWindow's free area is keyed out, so the mouse there is over the
+    // backdrop: one point between the captions, one above FolderPathField.
+    const std::pair<POINT, const char*> away[] = {{POINT{strip.left + 450, strip.top + 33}, "the strip between the captions"},
+                                                  {POINT{strip.left + 400, strip.top + 9}, "the strip above the path"}};
+    int nudge = 0;
+    auto pointerAt = [&](POINT pt, const std::string& want) {
+        std::string seen;
+        waitUntil([&] {
+            mouseTo(pt.x + (nudge++ % 2), pt.y);
+            return (seen = screenPointer()) == want;
+        }, 3000, 10);
+        return seen;
     };
-    for (int id : {2, 11, 21}) check(pointerOver(id) == hand, format("the hand shows over control %d", id));
-    for (int id : {4, 5, 15}) check(pointerOver(id) != hand, format("no hand over control %d", id));
-
+    // A disabled button leaves the mouse to its parent, so each hand control is
+    // tried while it is enabled: at rest, playing (Pause, Stop), paused (Reprendre).
+    auto tryControls = [&](const std::vector<int>& ids) {
+        for (int id : ids) {
+            const ControlSpec& s = *std::find_if(std::begin(kControls), std::end(kControls),
+                                                 [&](const ControlSpec& c) { return c.id == id; });
+            bool wants = std::find(std::begin(kHandControls), std::end(kHandControls), id) != std::end(kHandControls);
+            HWND h = p.control(id);
+            RECT r = screenRect(h);
+            POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            std::string n = std::string(s.name) + " (" + std::to_string(id) + ")";
+            if (wants) {
+                check(IsWindowEnabled(h) != FALSE, n + " is enabled for the pointer check");
+                checkEq(handRef, pointerAt(centre, handRef), "the hand over " + n);
+                const auto& to = away[id % 2];
+                checkEq(arrowRef, pointerAt(to.first, arrowRef), std::string("the arrow over ") + to.second +
+                                                                     " after leaving " + n);
+            } else {
+                // The field shows the text beam, the others the arrow; come from
+                // a place with the other pointer, so that a stale one cannot pass.
+                bool field = s.kind == Kind::Edit;
+                RECT e = screenRect(p.control(4));
+                POINT before = field ? away[0].first : POINT{(e.left + e.right) / 2, (e.top + e.bottom) / 2};
+                pointerAt(before, field ? arrowRef : beamRef);
+                const std::string& want = field ? beamRef : arrowRef;
+                checkEq(want, pointerAt(centre, want), "no hand over " + n);
+            }
+        }
+    };
+    tryControls({16, 6, 15, 4, 5, 11, 12, 2, 23, 18, 17, 20, 19, 21});
+    HWND combo = p.control(5);
+    sendA(combo, CB_SETCURSEL, 1);  // Beta.wav, 3.2 s: long enough for the checks while it plays
+    click(p.control(2));
+    require(waitUntil([&] { return IsWindowEnabled(p.control(13)) && IsWindowEnabled(p.control(3)); }, 3000),
+            "Play enables Pause and Stop");
+    tryControls({13, 3});
+    click(p.control(13));
+    require(waitUntil([&] { return IsWindowEnabled(p.control(14)) != FALSE; }, 3000), "Pause enables Reprendre");
+    tryControls({14});
+    click(p.control(3));
+    checkEq(arrowRef, pointerAt(away[0].first, arrowRef), std::string("the arrow over ") + away[0].second + " at the end");
     p.closeAndCheck();
 }
 
@@ -362,24 +434,31 @@ VIREO_E2E_CASE(face_drag) {
     POINT from{m0.left + 450, m0.top + 33};
     POINT to{from.x - 120, from.y - 200};
     dragMouse(from, to, 12);
-    waitUntil([&] { return screenRect(p.main()).left != m0.left; }, 2000);
-    sleepMs(200);
+    // The backdrop follows MainWindow's moves one step behind: wait for both.
+    RECT want{m0.left - 120, m0.top - 200, m0.right - 120, m0.bottom - 200};
+    waitUntil([&] { return describe(screenRect(p.main())) == describe(want) &&
+                           describe(screenRect(p.backdrop())) == describe(want); }, 3000);
     RECT b1 = screenRect(p.backdrop()), m1 = screenRect(p.main());
-    checkEq(describe(RECT{m0.left - 120, m0.top - 200, m0.right - 120, m0.bottom - 200}), describe(m1),
-            "MainWindow moved with the mouse");
+    checkEq(describe(want), describe(m1), "MainWindow moved with the mouse");
     checkEq(describe(m1), describe(b1), "BackdropWindow lies exactly under MainWindow");
     check(b0.left != b1.left, "BackdropWindow moved");
 
-    // The press activated the backdrop; the controls must still be on top of it.
-    if (auto shot = captureScreen()) {
+    // The press activated the backdrop; the controls must come back on top of it
+    // (the raise is posted, so wait for it).
+    POINT o{m1.left, m1.top};
+    std::optional<Shot> shot;
+    auto controlsOnTop = [&] {
+        shot = captureScreen();
+        return shot && shot->pixel(o.x + 74 + 100, o.y + 12 + 9) == RGB(41, 119, 202) &&
+               shot->pixel(o.x + 185 + 400, o.y + 12 + 9) == RGB(41, 119, 202);
+    };
+    waitUntil(controlsOnTop, 3000, 100);
+    if (check(shot.has_value(), "screen capture works")) {
         shot->save(shotPath(caseName()));
-        POINT o{m1.left, m1.top};
-        COLORREF label = shot->pixel(o.x + 74 + 100, o.y + 12 + 9);
-        checkEq(describeColour(RGB(41, 119, 202)), describeColour(label), "ContentLabel background visible after the drag");
-        COLORREF field = shot->pixel(o.x + 185 + 400, o.y + 12 + 9);
-        checkEq(describeColour(RGB(41, 119, 202)), describeColour(field), "FolderPathField background visible after the drag");
-    } else {
-        check(false, "screen capture works");
+        checkEq(describeColour(RGB(41, 119, 202)), describeColour(shot->pixel(o.x + 74 + 100, o.y + 12 + 9)),
+                "ContentLabel background visible after the drag");
+        checkEq(describeColour(RGB(41, 119, 202)), describeColour(shot->pixel(o.x + 185 + 400, o.y + 12 + 9)),
+                "FolderPathField background visible after the drag");
     }
     p.closeAndCheck();
 }
@@ -410,8 +489,12 @@ VIREO_E2E_CASE(face_screenshot) {
     waitUntil([&] { return (shot = captureScreen()) && rowDrawn(*shot, 9) > (kWidth - 85) * 9 / 10; }, 5000, 100);
     require(shot.has_value(), "screen capture works with the player up");
     note(format("backdrop on the screen %lu ms after the windows were visible", GetTickCount() - start));
-    sleepMs(200);
-    shot = captureScreen();
+    // The controls paint in their own window: wait for the label, field and display backgrounds too.
+    waitUntil([&] {
+        return (shot = captureScreen()) && shot->pixel(o.x + 74 + 100, o.y + 12 + 9) == RGB(41, 119, 202) &&
+               shot->pixel(o.x + 185 + 400, o.y + 12 + 9) == RGB(41, 119, 202) &&
+               shot->pixel(o.x + 625 + 30, o.y + 36 + 9) == RGB(0, 0, 0);
+    }, 5000, 100);
     require(shot.has_value(), "screen capture works with the player up");
     std::string path = shotPath(caseName());
     check(shot->save(path), "screenshot saved to " + path);
@@ -462,3 +545,4 @@ VIREO_E2E_CASE(face_screenshot) {
             "TrackProgressBar background");
     p.closeAndCheck();
 }
+

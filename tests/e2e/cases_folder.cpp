@@ -111,7 +111,7 @@ VIREO_E2E_CASE(folder_missing) {
     }
     check(pressDialogButton(box->hwnd, IDOK), "OK closes the box");
     require(p.waitWindows(), "both windows are visible after the box");
-    sleepMs(200);
+    require(p.settle(), "the player is back in its loop");
     expectNoBox(p);
     checkEq(gone, text(p.control(FolderPathField)), "FolderPathField");
     checkEq(countLabel(0), text(p.control(ContentLabel)), "ContentLabel");
@@ -180,7 +180,9 @@ VIREO_E2E_CASE(choose_default_folder) {
         check(browserSelect(p.process(), browser, L"C:\\Musique"), "C:\\Musique selected in the browser");
         checkEq("Musique", browserSelectedLabel(p.process(), browser), "selected item");
         check(pressDialogButton(browser, IDOK), "OK closes the browser");
+        // The field is written first, then the label, then the list is filled.
         waitUntil([&] { return text(p.control(FolderPathField)) == top.dir; }, 5000);
+        require(p.settle(), "the player is back in its loop");
         expectNoBox(p);
         auto bytes = readFile(scratch.ini()).value_or("<missing>");
         checkEq(preferencesLine(top.dir), bytes, "preferences file");
@@ -208,10 +210,11 @@ VIREO_E2E_CASE(choose_default_initial_selection) {
     require(p.waitWindows(), "both windows are visible");
     checkEq(top.dir, text(p.control(FolderPathField)), "FolderPathField from the hand-edited file");
     HWND browser = openBrowser(p, UserFolderButton);
-    sleepMs(300);
+    waitUntil([&] { return browserSelectedLabel(p.process(), browser) == "Musique"; }, 3000);
     checkEq("Musique", browserSelectedLabel(p.process(), browser), "the browser preselects the stored folder");
     check(pressDialogButton(browser, IDOK), "OK closes the browser");
     waitUntil([&] { return readFile(scratch.ini()).value_or("") == preferencesLine(top.dir); }, 5000);
+    require(p.settle(), "the player is back in its loop");
     auto bytes = readFile(scratch.ini()).value_or("<missing>");
     checkEq(preferencesLine(top.dir), bytes, "preferences file rewritten");
     checkEq(26, static_cast<int64_t>(bytes.size()), "preferences file size");
@@ -232,7 +235,7 @@ VIREO_E2E_CASE(choose_default_cancel) {
     require(p.waitWindows(), "both windows are visible");
     HWND browser = openBrowser(p, UserFolderButton);
     check(pressDialogButton(browser, IDCANCEL), "Cancel closes the browser");
-    sleepMs(500);
+    require(p.settle(), "the player is back in its loop");
     expectNoBox(p);
     checkEq(preferencesLine(old), readFile(scratch.ini()).value_or("<missing>"), "preferences file bytes");
     auto after = modificationTime(scratch.ini());
@@ -275,7 +278,7 @@ VIREO_E2E_CASE(choose_default_readonly_ini) {
         }
         check(pressDialogButton(box->hwnd, IDOK), "OK closes the box");
     }
-    sleepMs(300);
+    require(p.settle(), "the player is back in its loop");
     checkEq(preferencesLine(old), readFile(scratch.ini()).value_or("<missing>"), "preferences file unchanged");
     checkEq(old, text(p.control(FolderPathField)), "FolderPathField shows the older folder");
     checkEq(countLabel(1), text(p.control(ContentLabel)), "ContentLabel");
@@ -342,7 +345,7 @@ VIREO_E2E_CASE(unicode_folder_name) {
     check(browserSelect(p.process(), browser, folder), "the folder selected in the browser");
     check(pressDialogButton(browser, IDOK), "OK closes the browser");
     waitUntil([&] { return text(p.control(FolderPathField)) == wantField; }, 5000);
-    sleepMs(200);
+    require(p.settle(), "the player is back in its loop");
     expectNoBox(p);
     checkEq(wantField, text(p.control(FolderPathField)), "FolderPathField holds the short path");
     checkEq(countLabel(1), text(p.control(ContentLabel)), "ContentLabel");

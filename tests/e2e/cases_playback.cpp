@@ -77,6 +77,18 @@ struct Run {
         waitStates(want, timeoutMs);
         return checkEq(want, states(), std::string("states (") + kStateOrder + ") " + when);
     }
+    // Play enables its buttons before it asks the device for the length, and sets
+    // the length texts and the bar's bound after that: wait for all of them.
+    bool reachPlaying(int seconds, DWORD timeoutMs, const std::string& when) const {
+        waitUntil(
+            [&] {
+                return states() == kPlaying && shown(DurationDisplay) == timeText(seconds) &&
+                       shown(SecondsDisplay) == std::to_string(seconds) &&
+                       sendA(c(TrackProgressBar), PBM_GETRANGE, FALSE, 0).value_or(-1) == seconds;
+            },
+            timeoutMs, 5);
+        return reach(kPlaying, 0, when);
+    }
     void expectNoBox() const {
         auto box = findBox(player->pid());
         check(!box, "no message box" + (box ? ": " + show(box->title) + " " + show(box->text) : std::string()));
@@ -162,21 +174,28 @@ void reportLatencies(const Run& run, const std::vector<Seen>& seen, const std::v
         bool last = k + 1 == begun.size();
         if (last && endIndex == 0) break;
         size_t next = last ? endIndex : begun[k + 1].index;
+        // The end was handled after the last prompt answer before the next step:
+        // a slow answer means the player's thread was busy, with the end or, on a
+        // loaded machine, with waiting for a core. Only a prompt one bounds it.
         size_t from = next - 1;
-        for (size_t i = begun[k].index + 1; i <= next; ++i)
-            if (seen[i].slow()) {
-                from = i;
-                break;
-            }
+        while (from > begun[k].index && seen[from].slow()) --from;
         double seconds = run.secondsAt(begun[k].selection);
         long detected = static_cast<long>(seen[from].atMs - begun[k].atMs);
         long lag = static_cast<long>(seen[next].doneMs - seen[from].atMs);
-        note(format("title %d (%.1f s): end detected %ld ms after it opened; %s %ld ms later", begun[k].selection,
-                    seconds, detected, last ? "the run had ended" : "the next title was playing", lag));
-        check(lag <= 2500, format("title %d: the next step within 2.5 s of the end (%ld ms)", begun[k].selection, lag));
+        note(format("title %d (%.1f s): end handled after %ld ms; %s %ld ms later", begun[k].selection, seconds,
+                    detected, last ? "the run had ended" : "the next title was playing", lag));
+        // Closing a title holds the player up to about a second here, and a loaded
+        // two-core machine doubles that.
+        check(lag <= 4000, format("title %d: the next step within 4 s of the end (%ld ms)", begun[k].selection, lag));
         // The position this platform reports runs up to two 333 ms buffers ahead of the sound.
         long least = static_cast<long>(seconds) * 1000 - 900;
-        check(detected >= least, format("title %d: its end is not detected before its last whole second could be "
+        long busy = static_cast<long>(seen[next].atMs - seen[from].doneMs);
+        if (detected < least && busy > 2500) {
+            note(format("title %d: no prompt answer in the %ld ms before the next step: too busy a machine to tell "
+                        "when the end was handled", begun[k].selection, busy));
+            continue;
+        }
+        check(detected >= least, format("title %d: its end is not handled before its last whole second could be "
                                         "reached (%ld >= %ld ms)", begun[k].selection, detected, least));
     }
 }
@@ -192,14 +211,16 @@ VIREO_E2E_CASE(play_pause_resume_stop) {
     checkEq("", run.shown(SecondsDisplay), "SecondsDisplay before Play");
 
     click(run.c(PlayButton));
-    require(run.reach(kPlaying, 3000, "after Play"), "the Playing states after Play");
+    require(run.reachPlaying(3, 3000, "after Play"), "the Playing states after Play");
     checkEq("0:03", run.shown(DurationDisplay), "DurationDisplay for 3.2 s");
     checkEq("3", run.shown(SecondsDisplay), "SecondsDisplay for 3.2 s");
     checkEq(0, barLimit(run.c(TrackProgressBar), true), "bar lower bound");
     checkEq(3, barLimit(run.c(TrackProgressBar), false), "bar upper bound");
     check(IsWindowEnabled(run.c(TitleCombo)), "TitleCombo stays enabled while playing");
 
-    require(waitUntil([&] { return run.shown(CountDisplay) == "1"; }, 2500, 5), "CountDisplay reaches 1");
+    // One pass writes ElapsedDisplay, CountDisplay, then the bar.
+    require(waitUntil([&] { return run.shown(CountDisplay) == "1" && barPos(run.c(TrackProgressBar)) == 1; }, 2500, 5),
+            "CountDisplay reaches 1");
     checkEq("0:01", run.shown(ElapsedDisplay), "ElapsedDisplay advances");
     checkEq(1, barPos(run.c(TrackProgressBar)), "bar position advances");
 
@@ -237,7 +258,8 @@ VIREO_E2E_CASE(play_pause_resume_stop) {
     require(run.reach(kReady, 2000, "after Stop"), "the Ready states after Stop");
     checkEq("0:00.", run.shown(DurationDisplay), "DurationDisplay after Stop");
     checkEq("3", run.shown(SecondsDisplay), "SecondsDisplay keeps the last length");
-    check(waitUntil([&] { return run.shown(CountDisplay) == "0"; }, 1000), "CountDisplay falls to 0 after Stop");
+    check(waitUntil([&] { return run.shown(CountDisplay) == "0" && barPos(run.c(TrackProgressBar)) == 0; }, 2000),
+          "CountDisplay falls to 0 after Stop");
     checkEq("0:00", run.shown(ElapsedDisplay), "ElapsedDisplay after Stop");
     checkEq(0, barPos(run.c(TrackProgressBar)), "bar position after Stop");
     checkEq(3, barLimit(run.c(TrackProgressBar), false), "bar upper bound kept after Stop");
@@ -308,7 +330,8 @@ VIREO_E2E_CASE(play_all_continuous_wraps) {
     if (begun.size() >= 3) reportLatencies(run, seen, {begun.begin(), begun.begin() + 3}, 0);
 
     click(run.c(StopButton));
-    run.reach(kReady, 2000, "after Stop (the endless run ends)");
+    // Stop waits behind the close and open of a title that is ending: allow for both on a busy machine.
+    run.reach(kReady, 8000, "after Stop (the endless run ends)");
     checkEq("0:00.", run.shown(DurationDisplay), "DurationDisplay after Stop");
     run.expectNoBox();
     run.player->closeAndCheck();
@@ -371,10 +394,10 @@ VIREO_E2E_CASE(deleted_title_open_failure) {
     }
     checkEq(1, static_cast<int64_t>(topWindows(run.player->pid(), "#32770").size()), "dialog windows of the player");
     check(pressDialogButton(box->hwnd, IDOK), "OK closes the box");
-    sleepMs(700);
-    run.expectNoBox();
     // Ready, but for UserFolderButton.
-    checkEq("EDDDED", run.states(), std::string("states (") + kStateOrder + ") after the failed Play");
+    run.reach("EDDDED", 3000, "after the failed Play");
+    require(run.player->settle(), "the player is back in its loop");
+    run.expectNoBox();
     checkEq("0:00.", run.shown(DurationDisplay), "DurationDisplay unchanged");
     checkEq("", run.shown(SecondsDisplay), "SecondsDisplay unchanged");
     checkEq(100, barLimit(run.c(TrackProgressBar), false), "bar upper bound unchanged");
@@ -383,7 +406,7 @@ VIREO_E2E_CASE(deleted_title_open_failure) {
     // The other title still plays.
     sendA(run.c(TitleCombo), CB_SETCURSEL, 1 - index);
     click(run.c(PlayButton));
-    run.reach(kPlaying, 3000, "after Play of the remaining title");
+    run.reachPlaying(1, 3000, "after Play of the remaining title");
     checkEq("0:01", run.shown(DurationDisplay), "its length text");
     run.expectNoBox();
     run.player->closeAndCheck();
@@ -420,7 +443,7 @@ void compressedToneLengthAndPlay(const char* fixture, const char* title, const c
     waitUntil([&] { return run.states() == kPlaying || findBox(run.player->pid()); }, 5000);
     if (findBox(run.player->pid())) note(format("this platform's %s driver needs %s", kind, plugins));
     run.expectNoBox();
-    require(run.reach(kPlaying, 0, "after Play"), "the Playing states after Play");
+    require(run.reachPlaying(3, 3000, "after Play"), "the Playing states after Play");
     checkEq("0:03", run.shown(DurationDisplay), format("DurationDisplay of the 3.2 s %s", kind));
     checkEq("3", run.shown(SecondsDisplay), format("SecondsDisplay of the 3.2 s %s", kind));
     checkEq(3, barLimit(run.c(TrackProgressBar), false), "bar upper bound");
@@ -471,7 +494,7 @@ VIREO_E2E_CASE(cut_title_moves_on) {
 
     DWORD t0 = GetTickCount();
     click(run.c(PlayButton));
-    require(run.reach(kPlaying, 3000, "after Play"), "the cut title plays");
+    require(run.reachPlaying(3, 3000, "after Play"), "the cut title plays");
     checkEq("0:03", run.shown(DurationDisplay), "the length its header promises");
     auto next = [](const std::vector<Seen>& s) { return s.back().selection == 1 || ended(s); };
     auto seen = watch(run, t0, next, 10000);
@@ -481,6 +504,8 @@ VIREO_E2E_CASE(cut_title_moves_on) {
     note(format("the next title played %lu ms after Play", at));
     check(at >= 3000, format("not before the position stood still for 3 s (%lu ms)", at));
     check(at <= 5000, format("within about 4 s of Play (%lu ms)", at));
+    // The selection moves before the next title's length is read from the device.
+    waitUntil([&] { return run.shown(DurationDisplay) == "0:01"; }, 3000);
     checkEq("0:01", run.shown(DurationDisplay), "the next title's length");
     require(run.reach(kEnded, 5000, "after the second title"), "the run ends as usual");
     run.expectNoBox();

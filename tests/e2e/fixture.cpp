@@ -295,6 +295,11 @@ bool Player::waitWindows(DWORD timeoutMs) {
         timeoutMs) && running();
 }
 
+bool Player::settle(DWORD timeoutMs) const {
+    DWORD_PTR result = 0;
+    return main_ && SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
 HWND Player::control(int id) const { return main_ ? GetDlgItem(main_, id) : nullptr; }
 
 std::optional<DWORD> Player::waitExit(DWORD timeoutMs) {

@@ -93,6 +93,11 @@ public:
     // Looks the windows up again without waiting for them to be visible.
     void findWindows();
 
+    // True once the player's thread answers a sent message: it has finished the
+    // command it was running (a folder scan, a close after a dialog) and is back
+    // in its loop or in a modal one.
+    bool settle(DWORD timeoutMs = 5000) const;
+
     // Waits for the process to end; the exit code, or nothing on timeout.
     std::optional<DWORD> waitExit(DWORD timeoutMs);
     // Posts WM_CLOSE to BackdropWindow and checks that the process ends with code 0.

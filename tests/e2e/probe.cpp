@@ -265,8 +265,14 @@ std::optional<Box> findBox(DWORD pid) {
 }
 
 std::optional<Box> waitBox(DWORD pid, DWORD timeoutMs) {
+    // A box turns visible while it is still being built; on a busy machine its
+    // texts may not answer yet: wait for a box that does.
     std::optional<Box> box;
-    waitUntil([&] { return (box = findBox(pid)).has_value(); }, timeoutMs);
+    waitUntil([&] {
+        box = findBox(pid);
+        return box && box->title != "<no answer>" && box->text != "<no answer>";
+    }, timeoutMs);
+    if (!box) box = findBox(pid);
     return box;
 }
 
@@ -419,6 +425,88 @@ void dragMouse(POINT from, POINT to, int steps) {
     Sleep(100);
     mouseButton(false);
     Sleep(200);
+}
+
+// --- the pointer on the screen ------------------------------------------------------
+
+std::string screenPointer() {
+    std::string helper = fixtureFile("x_cursor");
+    if (helper.empty() || !exists(helper)) return {};
+    // Wine starts a Linux program given by its Windows path; its arguments reach
+    // it untranslated, so the output file is named by its Linux path.
+    std::string dir = helper.substr(0, helper.size() - std::string("x_cursor").size());
+    std::string outWin = dir + format("x_cursor-%lu.txt", GetCurrentProcessId());
+    if (dir.size() < 2 || (dir[0] != 'Z' && dir[0] != 'z') || dir[1] != ':') return {};
+    std::string outUnix = outWin.substr(2);
+    std::replace(outUnix.begin(), outUnix.end(), '\\', '/');
+    DeleteFileA(outWin.c_str());
+    std::string commandLine = "\"" + helper + "\" \"" + outUnix + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(helper.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
+        return {};
+    CloseHandle(pi.hThread);
+    // The Linux process is not a Windows one to wait for: wait for its file.
+    CloseHandle(pi.hProcess);
+    std::string line;
+    waitUntil(
+        [&] {
+            auto bytes = readFile(outWin);
+            if (!bytes || bytes->empty() || bytes->back() != '\n') return false;
+            line = bytes->substr(0, bytes->size() - 1);
+            return true;
+        },
+        3000, 5);
+    DeleteFileA(outWin.c_str());
+    return line;
+}
+
+namespace {
+LRESULT CALLBACK plainWindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(h, m, wp, lp); }
+}  // namespace
+
+std::string systemPointer(LPCSTR cursorId, POINT at) {
+    static int serial = 0;
+    std::string cls = format("VireoDriverPointer%d", ++serial);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = plainWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, cursorId);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = cls.c_str();
+    if (!RegisterClassA(&wc)) return {};
+    HWND h = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, cls.c_str(), "", WS_POPUP,
+                             at.x - 30, at.y - 30, 60, 60, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!h) return {};
+    ShowWindow(h, SW_SHOWNOACTIVATE);
+    UpdateWindow(h);
+    // This thread owns the window: it must pump for the pointer to be set. The
+    // reference is the first reading that differs from the bare screen's and
+    // then holds.
+    auto pump = [] {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    };
+    mouseTo(at.x + 40, at.y + 40);
+    pump();
+    std::string bare = screenPointer(), seen, last;
+    int nudge = 0;
+    waitUntil(
+        [&] {
+            mouseTo(at.x + (nudge++ % 2), at.y);
+            pump();
+            seen = screenPointer();
+            bool stable = !seen.empty() && seen != bare && seen == last;
+            last = seen;
+            return stable;
+        },
+        5000, 10);
+    DestroyWindow(h);
+    pump();
+    UnregisterClassA(cls.c_str(), wc.hInstance);
+    return seen != bare && seen == last ? seen : std::string();
 }
 
 // --- screenshots -----------------------------------------------------------------

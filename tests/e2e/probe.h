@@ -120,6 +120,17 @@ void mouseButton(bool down);
 // Press at `from`, move in steps to `to`, release.
 void dragMouse(POINT from, POINT to, int steps = 10);
 
+// --- the pointer on the screen ------------------------------------------------------
+
+// The pointer the X server shows now, as "name WxH x,y pixel-hash" (name "-" when
+// the pointer has none), read by the x_cursor helper that wine-env.sh builds.
+// Empty when the helper is missing or failed: say so in the check.
+std::string screenPointer();
+// The pointer the platform shows for a system cursor (IDC_HAND, IDC_ARROW...),
+// read the same way over a small window of the driver's own: the reference the
+// player's pointers are compared with, whatever the cursor theme.
+std::string systemPointer(LPCSTR cursorId, POINT at);
+
 // --- screenshots -----------------------------------------------------------------
 
 // A plain window of one colour, owned by the driver and never activated, so that

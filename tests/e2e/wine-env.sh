@@ -66,6 +66,7 @@ tone() {  # 3.2 s of 440 Hz, 16-bit mono PCM at 22050 Hz, on stdout
 }
 fixtures() {
   export VIREO_E2E_FIXTURES="Z:${fixtures_dir//\//\\}"
+  cursor_tool
   mkdir -p "$fixtures_dir"
   local mp3="$fixtures_dir/tone-3.2s.mp3" wma="$fixtures_dir/tone-3.2s.wma"
   if [ ! -s "$mp3" ]; then
@@ -85,6 +86,16 @@ fixtures() {
     fi
   fi
   return 0
+}
+
+# x_cursor: reads the pointer the X server shows (XFixes), for the driver's
+# pointer checks; rebuilt when its source changes.
+cursor_tool() {
+  local src="$root/tests/e2e/x_cursor.c" bin="$fixtures_dir/x_cursor"
+  [ -x "$bin" ] && [ "$bin" -nt "$src" ] && return 0
+  mkdir -p "$fixtures_dir"
+  cc -O2 -o "$bin.part" "$src" -lXfixes -lX11 2>"$fixtures_dir/x_cursor.log" && mv "$bin.part" "$bin" ||
+    echo "wine-env: could not build $bin (libxfixes-dev and libx11-dev from tools/setup.sh): $(cat "$fixtures_dir/x_cursor.log")" >&2
 }
 
 stop() {
