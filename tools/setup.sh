@@ -7,7 +7,7 @@ sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 pkgs=(cmake ninja-build g++ pkg-config dpkg-dev
       mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
-      wine wine64 xvfb x11-utils pulseaudio xdotool imagemagick lame gstreamer1.0-libav gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+      wine wine64 xvfb x11-utils pulseaudio pulseaudio-utils xdotool imagemagick lame gstreamer1.0-libav gstreamer1.0-plugins-base gstreamer1.0-plugins-good
       libgtest-dev libgmock-dev googletest libbenchmark-dev libpng-dev zlib1g-dev)
 missing=()
 for p in "${pkgs[@]}"; do
