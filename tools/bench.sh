@@ -12,11 +12,11 @@ rounds=${1:-7}
 seconds=${2:-6}
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target Vireo vireo_bench floor >/dev/null
+cmake --build --preset windows --target Vireo vireo_bench floor floor_common >/dev/null
 
 work="$root/build/bench/work"
 mkdir -p "$work/one" "$work/big" "$work/vireo-one" "$work/vireo-big"
-cp build/windows/bin/floor.exe "$work/"
+cp build/windows/bin/floor.exe build/windows/bin/floor_common.exe "$work/"
 exe=${VIREO_BENCH_EXE:-build/windows/bin/Vireo.exe}
 cp "$exe" "$work/vireo-one/Vireo.exe"
 cp "$exe" "$work/vireo-big/Vireo.exe"

@@ -4,9 +4,14 @@
  *   floor play FILE          the same, with FILE open under the alias and playing
  *   floor list FOLDER        the same, after listing FOLDER twice (count, then fill a list)
  *   floor titles FILE...     no window: plays the files one after another, polling every 20 ms
- * The idle pass: take one message, or sleep 20 ms; then one position poll. */
+ * Built a second time with FLOOR_COMMON_CONTROLS, it also loads the common
+ * controls library, as any program with a progress bar or tooltips must. */
+ /* The idle pass: take one message, or sleep 20 ms; then one position poll. */
 #include <windows.h>
 #include <mmsystem.h>
+#ifdef FLOOR_COMMON_CONTROLS
+#include <commctrl.h>
+#endif
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -86,6 +91,9 @@ int main(int argc, char** argv) {
 
     if (strcmp(mode, "titles") == 0) return PlayTitles(argc - 2, argv + 2);
 
+#ifdef FLOOR_COMMON_CONTROLS
+    InitCommonControls();
+#endif
     memset(&wc, 0, sizeof wc);
     wc.lpfnWndProc = Proc;
     wc.hInstance = inst;
