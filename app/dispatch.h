@@ -1,6 +1,6 @@
 // What each user action does: control notifications, the drag press, close requests.
 #pragma once
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo {
 

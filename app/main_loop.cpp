@@ -19,7 +19,9 @@ bool RunPass(Player& p) {
     // Only an open track can end. Without this guard a last length text of
     // "0:00" would equal the idle reading on every pass after the track closed,
     // and the end handling would start titles by itself or repeat a failing open.
-    if (poll == 0 && p.io.controls.text(ElapsedDisplay) == p.io.controls.text(DurationDisplay))
+    if (poll != 0)
+        p.st.watchingPosition = false;
+    else if (p.io.controls.text(ElapsedDisplay) == p.io.controls.text(DurationDisplay) || TrackStalled(p))
         HandleEndOfTrack(p);
 
     if (hasEvent) {
@@ -32,6 +34,22 @@ bool RunPass(Player& p) {
 void RunMainLoop(Player& p) {
     while (RunPass(p)) {
     }
+}
+
+bool TrackStalled(Player& p) {
+    ProgramState& st = p.st;
+    const uint32_t now = p.io.events.nowMs();
+    if (!st.watchingPosition || st.positionMs != st.watchedPositionMs) {
+        st.watchingPosition = true;
+        st.watchedPositionMs = st.positionMs;
+        st.watchedSinceMs = now;
+        return false;
+    }
+    if (now - st.watchedSinceMs < kStallMs) return false;
+    // At most one look per still period; a paused title is still by design.
+    st.watchedSinceMs = now;
+    if (!p.io.controls.isEnabled(PauseButton)) return false;
+    return SendMciCommand(p, mci::kStatusModeWait) == 0 && st.replyText == "stopped";
 }
 
 namespace {

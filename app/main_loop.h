@@ -1,17 +1,27 @@
 // The polling main loop and the sequencing of titles at the end of a track.
 #pragma once
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo {
 
 // Pause of a pass that found no event.
 constexpr unsigned kIdleSleepMs = 20;
+// How long the position of a playing title may stand still before the device
+// is asked whether it has stopped.
+constexpr uint32_t kStallMs = 3000;
 
 // One pass: at most one event, the idle sleep, the position poll, the refresh,
 // the end-of-track test, then the event's dispatch. False when the loop must end.
 bool RunPass(Player& p);
 // Passes until QuitFlag is 1 after a dispatched event.
 void RunMainLoop(Player& p);
+// A title whose file holds less sound than its header promised stops short of
+// its length, and its elapsed text never reaches the duration text. True when
+// the position has stood still for kStallMs while the title plays (Pause
+// enabled) and the device then says it has stopped. Watches the position of
+// the open title; the loop forgets it when no title is open, and so do Play
+// and Resume.
+bool TrackStalled(Player& p);
 // Closes the ended track and starts the next, first or same title, or ends the
 // run, by the two mode check boxes.
 void HandleEndOfTrack(Player& p);

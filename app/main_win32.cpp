@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/main_loop.h"
-#include "app/modal_win32.h"
-#include "app/player.h"
+#include "core/modal_win32.h"
+#include "core/player.h"
 #include "app/startup.h"
 #include "library/folder_scan.h"
 #include "library/storage_win32.h"
@@ -51,6 +51,7 @@ public:
         return {EventKind::Other, 0};
     }
     void sleepMs(unsigned ms) override { Sleep(ms); }
+    uint32_t nowMs() override { return GetTickCount(); }
 
 private:
     HWND backdrop_, main_;

@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "library/storage.h"
+#include "core/storage.h"
 
 namespace vireo {
 

@@ -1,6 +1,6 @@
 #include "app/texts.h"
 
-#include "app/player.h"
+#include "core/player.h"
 #include "build_date.h"
 
 namespace vireo {

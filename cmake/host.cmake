@@ -24,3 +24,10 @@ foreach(src ${tool_sources})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE vireo_core)
 endforeach()
+
+# The folders stay layered; the second test shows the check can fail.
+add_test(NAME layers.check COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/check_layers.cmake)
+add_test(NAME layers.catches_wrong_way
+         COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR}/tests/layers/wrong_way -P ${CMAKE_SOURCE_DIR}/cmake/check_layers.cmake)
+set_tests_properties(layers.catches_wrong_way PROPERTIES PASS_REGULAR_EXPRESSION
+  "core/state.h includes \"ui/layout.h\".*playback/track.h includes \"library/prefs_file.h\".*ui/face.cpp includes \"app/player.h\".*app -> playback 1.*3 include\\(s\\) point the wrong way")

@@ -5,16 +5,17 @@ find_library(Z_STATIC NAMES libz.a z REQUIRED)
 target_include_directories(vireo_core PUBLIC ${deps}/include)
 target_link_libraries(vireo_core PUBLIC ${PNG_STATIC} ${Z_STATIC})
 target_compile_definitions(vireo_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
-# Each function in its own section, so that the linker drops what nothing calls:
-# a smaller image is also less private memory, since the loader copies it.
-target_compile_options(vireo_core PUBLIC -ffunction-sections -fdata-sections)
 
 # One self-contained exe: no compiler runtime DLLs beside it.
 set(static_flags -static -static-libgcc -static-libstdc++)
+# Each function in its own section, so the linker drops what nothing calls.
+set(section_flags -ffunction-sections -fdata-sections)
+target_compile_options(vireo_core PRIVATE ${section_flags})
 
-file(GLOB win32_sources CONFIGURE_DEPENDS app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
+file(GLOB win32_sources CONFIGURE_DEPENDS core/*_win32.cpp app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
 add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
 target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 msimg32 uuid)
+target_compile_options(Vireo PRIVATE ${section_flags})
 target_link_options(Vireo PRIVATE ${static_flags} -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>)
 set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 

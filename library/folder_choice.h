@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo {
 

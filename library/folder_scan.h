@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo {
 

@@ -4,7 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "app/modal_win32.h"
+#include "core/modal_win32.h"
 
 namespace vireo {
 

@@ -1,6 +1,6 @@
 // Win32 implementations of the file, directory and folder-requester ports.
 #pragma once
-#include "library/storage.h"
+#include "core/storage.h"
 
 namespace vireo {
 

@@ -4,13 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo {
-
-// DurationDisplay while no track is loaded. The final full stop keeps it unequal
-// to every elapsed text, so the end-of-track test stays quiet.
-constexpr const char* kNoTrackDuration = "0:00.";
 
 // Whole seconds as minutes, ":" and two-digit seconds: 65 -> "1:05", 3725 -> "62:05".
 // No hour field. A negative count (only a broken reply gives one) reads "-0:05".

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo {
 
@@ -32,6 +32,8 @@ constexpr const char* kPlayFromStart = "play Morceau from 1 notify";
 constexpr const char* kStatusPosition = "status Morceau position";
 constexpr const char* kPauseWait = "pause Morceau wait";
 constexpr const char* kClose = "close Morceau";
+// Only when the position has stood still for a while.
+constexpr const char* kStatusModeWait = "status Morceau mode wait";
 
 // "open \"<path>\" alias Morceau"; the path stands between double quotes, whole.
 std::string OpenCommand(std::string_view path);

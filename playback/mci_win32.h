@@ -1,6 +1,6 @@
 // The MCI port over the platform's command-string service.
 #pragma once
-#include "playback/mci.h"
+#include "core/mci.h"
 
 namespace vireo {
 

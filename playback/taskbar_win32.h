@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/platform.h"
+#include "core/platform.h"
 #include "playback/os_version.h"
 
 namespace vireo {

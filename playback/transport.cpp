@@ -34,6 +34,7 @@ void PlayTrack(Player& p, const std::string& title) {
 
     SendMciCommand(p, mci::kSeekToStart);
     SendMciCommand(p, mci::kPlayFromStart);
+    p.st.watchingPosition = false;
     p.io.taskbar.setProgress(kTaskbarIndeterminate);
 }
 
@@ -47,6 +48,8 @@ void ResumeTrack(Player& p) {
     p.io.controls.setEnabled(PauseButton, true);
     p.io.controls.setEnabled(ResumeButton, false);
     SendMciCommand(p, mci::PlayFromCommand(p.st.positionMs));
+    // Time spent paused is no stall.
+    p.st.watchingPosition = false;
 }
 
 void StopTrack(Player& p) {

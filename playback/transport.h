@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo::test {
 
@@ -37,6 +37,7 @@ public:
     }
     Event nextEvent() override { return {}; }
     void sleepMs(unsigned) override {}
+    uint32_t nowMs() override { return 0; }
     void showBox(std::string_view, std::string_view, unsigned) override {}
     void beginDrag() override {}
     void minimize() override {}

@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "playback/indicators.h"
 #include "ui/button_face.h"
 #include "ui/image_store_win32.h"
 #include "ui/layout.h"

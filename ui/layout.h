@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include "ui/controls.h"
+#include "core/controls.h"
 
 namespace vireo {
 

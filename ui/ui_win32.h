@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/platform.h"
-#include "ui/controls.h"
+#include "core/platform.h"
+#include "core/controls.h"
 
 namespace vireo {
 

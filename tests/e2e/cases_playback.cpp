@@ -20,7 +20,7 @@ namespace {
 
 enum Id { PlayButton = 2, StopButton = 3, TitleCombo = 5, SelectFolderButton = 6, ElapsedDisplay = 7,
           DurationDisplay = 8, CountDisplay = 9, SecondsDisplay = 10, PlayAllCheck = 11, ContinuousCheck = 12,
-          PauseButton = 13, ResumeButton = 14, UserFolderButton = 16, TrackProgressBar = 22 };
+          PauseButton = 13, ResumeButton = 14, UserFolderButton = 16, HelpButton = 18, TrackProgressBar = 22 };
 
 // The player's state lives in these buttons, in this order.
 const std::vector<int> kStateButtons = {PlayButton, PauseButton, ResumeButton, StopButton, SelectFolderButton,
@@ -439,5 +439,61 @@ VIREO_E2E_CASE(mp3_length_and_play) {
                     run.shown(CountDisplay).c_str(), run.shown(ElapsedDisplay).c_str()));
     }
     if (run.states() != kReady) click(run.c(StopButton));
+    run.player->closeAndCheck();
+}
+
+// A title whose file holds less sound than its header promises (an interrupted
+// download): the device stops early and the elapsed time never reaches the
+// length. Once the position has stood still for 3 s the run moves on.
+VIREO_E2E_CASE(cut_title_moves_on) {
+    Run run({{"01 Coupé.wav", 3.2}, {"02 Suite.wav", 1.5}});
+    const std::string cut = run.music + "01 Coupé.wav";
+    auto bytes = readFile(cut);
+    require(bytes && bytes->size() > 1000, "the title to cut was written");
+    writeFile(cut, bytes->substr(0, 1000));  // the header and some 60 ms of sound
+    run.start();
+
+    DWORD t0 = GetTickCount();
+    click(run.c(PlayButton));
+    require(run.reach(kPlaying, 3000, "after Play"), "the cut title plays");
+    checkEq("0:03", run.shown(DurationDisplay), "the length its header promises");
+    auto next = [](const std::vector<Seen>& s) { return s.back().selection == 1 || ended(s); };
+    auto seen = watch(run, t0, next, 10000);
+    printWatch(seen);
+    require(seen.back().selection == 1 && seen.back().states == kPlaying, "the run moves on to the next title");
+    const DWORD at = seen.back().doneMs;
+    note(format("the next title played %lu ms after Play", at));
+    check(at >= 3000, format("not before the position stood still for 3 s (%lu ms)", at));
+    check(at <= 5000, format("within about 4 s of Play (%lu ms)", at));
+    checkEq("0:01", run.shown(DurationDisplay), "the next title's length");
+    require(run.reach(kEnded, 5000, "after the second title"), "the run ends as usual");
+    run.expectNoBox();
+    run.player->closeAndCheck();
+}
+
+// An MP3 whose natural end passes while a message box holds the loop: this
+// platform's MPEG driver then reports the start position again, so the elapsed
+// time never reaches the length. The stall check ends it after the box.
+VIREO_E2E_CASE(mp3_end_behind_a_box) {
+    std::string source = fixtureFile("tone-3.2s.mp3");
+    require(!source.empty() && exists(source), "the MP3 fixture exists: " + show(source));
+    Run run({});
+    require(CopyFileA(source.c_str(), (run.music + "Ton.mp3").c_str(), FALSE) != 0, "Ton.mp3 copied");
+    run.titles.push_back({"Ton.mp3", 3.2});
+    run.start();
+    click(run.c(PlayButton));
+    require(run.reach(kPlaying, 5000, "after Play"), "the MP3 plays");
+    click(run.c(HelpButton));
+    auto box = waitBox(run.player->pid(), 5000);
+    require(box.has_value(), "the Help box appears");
+    sleepMs(4500);  // the MP3's end passes behind the box
+    require(pressDialogButton(box->hwnd, IDOK), "OK closes the box");
+    DWORD t0 = GetTickCount();
+    auto seen = watch(run, t0, ended, 8000);
+    printWatch(seen);
+    require(seen.back().states == kEnded, "the run ends after the box");
+    note(format("the Ended state %lu ms after the box closed", seen.back().doneMs));
+    check(seen.back().doneMs <= 5000, format("within about 4 s of the box (%lu ms)", seen.back().doneMs));
+    run.expectNoBox();
     run.player->closeAndCheck();
 }

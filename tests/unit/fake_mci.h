@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/mci.h"
+#include "core/mci.h"
 
 namespace vireo::test {
 
@@ -26,6 +26,11 @@ enum class TrackKind { Wav, Mp3, Midi };
 struct FakeTrack {
     int32_t lengthMs = 0;
     TrackKind kind = TrackKind::Wav;
+    // Where the sound really ends, when the file holds less than its header
+    // promises (a cut download): playing stops there and the position stays.
+    int32_t soundMs = -1;
+    // How often the position moves while playing; a slow device moves rarely.
+    int32_t stepMs = 333;
 };
 
 // MCI error codes as the service gives them.
@@ -46,6 +51,8 @@ public:
     std::map<std::string, FakeTrack> files;  // full path -> track
     std::vector<std::string> commands;        // every command, in order
     std::vector<std::string>* journal = nullptr;  // also "MCI <command>" here, when set
+    int32_t modeError = 0;  // the answer to a mode query when not 0
+    std::string modeText;   // the reply to a mode query when not empty
 
     // Inspection.
     bool isOpen() const { return open_; }
@@ -83,11 +90,20 @@ private:
         if (!open_) return 0;
         if (track_.kind == TrackKind::Midi) return -1;
         if (mode_ != Mode::Playing) return start_;
-        const int64_t played = (now - startedAt_) / kStepMs * kStepMs;
+        if (track_.soundMs >= 0 && start_ + (now - startedAt_) >= track_.soundMs)
+            return track_.soundMs < start_ ? start_ : track_.soundMs;
+        const int64_t played = (now - startedAt_) / track_.stepMs * track_.stepMs;
         const int64_t at = start_ + played;
         if (at < track_.lengthMs) return at;
         // Played to its natural end.
         return track_.kind == TrackKind::Mp3 ? start_ : track_.lengthMs;
+    }
+
+    // Played to the natural end, or to where the sound of a cut file runs out.
+    bool ended() const {
+        const int64_t at = start_ + (clock_.nowMs - startedAt_);
+        const int64_t end = track_.soundMs >= 0 && track_.soundMs < track_.lengthMs ? track_.soundMs : track_.lengthMs;
+        return mode_ == Mode::Playing && at >= end;
     }
 
     void freeze() {
@@ -143,6 +159,15 @@ private:
         if (verb == "set" && is({"time", "format", "ms"})) return 0;
         if (verb == "status" && (is({"position"}) || is({"position", "wait"}))) {
             reply = std::to_string(position());
+            return 0;
+        }
+        if (verb == "status" && (is({"mode"}) || is({"mode", "wait"}))) {
+            if (modeError) return modeError;
+            if (!modeText.empty()) {
+                reply = modeText;
+                return 0;
+            }
+            reply = mode_ == Mode::Paused ? "paused" : mode_ == Mode::Stopped || ended() ? "stopped" : "playing";
             return 0;
         }
         if (verb == "status" && (is({"length"}) || is({"length", "wait"}))) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/player.h"
+#include "core/player.h"
 #include "tests/unit/fake_mci.h"
 #include "tests/unit/fakes.h"
 
@@ -36,6 +36,7 @@ public:
         sleeps.push_back(ms);
         clock_.advance(ms);
     }
+    uint32_t nowMs() override { return uint32_t(clock_.nowMs); }
 
 private:
     FakeClock& clock_;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/player.h"
+#include "core/player.h"
 
 namespace vireo::test {
 

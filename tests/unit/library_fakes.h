@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/player.h"
+#include "core/player.h"
 #include "tests/null_ports.h"
 #include "tests/unit/fakes.h"
 

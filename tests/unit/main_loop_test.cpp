@@ -552,5 +552,115 @@ TEST(MainLoop, FolderChangesLeadToReady) {
     EXPECT_EQ(n.controls[TitleCombo].items, (std::vector<std::string>{"z.wma"}));
 }
 
+// A title whose sound stops short of its length.
+int ModeQueries(Rig& r) { return Count(r.mci.commands, mci::kStatusModeWait); }
+int Closes(Rig& r) { return Count(r.mci.commands, mci::kClose); }
+
+test::FakeTrack Cut(int32_t lengthMs, int32_t soundMs) { return {lengthMs, test::TrackKind::Wav, soundMs}; }
+
+TEST(StallCheck, ACutTitleEndsThreeSecondsAfterItsSoundAndTheRunMovesOn) {
+    struct Case {
+        const char* name;
+        int32_t soundMs;
+    };
+    for (const Case& c : {Case{"cut at its header", 0}, Case{"cut half way", 1500}}) {
+        Rig r;
+        r.load({{"a.wav", 3200}, {"b.wav", 60000}});
+        r.mci.files[std::string(Rig::kFolder) + "a.wav"] = Cut(3200, c.soundMs);
+        Press(r, PlayButton);
+        // The position last moves when the sound runs out.
+        const int64_t stillFrom = r.clock.nowMs + c.soundMs;
+        RunFor(r, stillFrom + kStallMs - 40 - r.clock.nowMs);
+        EXPECT_EQ(ModeQueries(r), 0) << c.name << ": asked before the position stood still for 3 s";
+        ExpectState(r, kPlaying);
+        RunFor(r, 100);
+        EXPECT_EQ(ModeQueries(r), 1) << c.name;
+        EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav") << c.name;
+        EXPECT_EQ(r.selected(), 1) << c.name;
+        ExpectState(r, kPlaying);
+        // The question came right before the close, in the pass that found the stall.
+        const auto& cmds = r.mci.commands;
+        auto query = std::find(cmds.begin(), cmds.end(), mci::kStatusModeWait);
+        ASSERT_NE(query, cmds.end());
+        ASSERT_NE(query + 1, cmds.end());
+        EXPECT_EQ(*(query + 1), mci::kClose) << c.name;
+    }
+}
+
+// What a stalled title leads to is what its natural end leads to, in every mode.
+TEST(StallCheck, AStalledTitleIsHandledExactlyAsAnEndedOne) {
+    for (bool playAll : {false, true})
+        for (bool continuous : {false, true}) {
+            Journal after[2];
+            for (int stalled = 0; stalled < 2; ++stalled) {
+                Rig r;
+                r.load({{"a.wav", 1200}, {"b.wav", 1200}});
+                if (stalled) r.mci.files[std::string(Rig::kFolder) + "a.wav"] = Cut(1200, 0);
+                r.modes(playAll, continuous);
+                Press(r, PlayButton);
+                for (int passes = 0; Closes(r) == 0; ++passes) {
+                    ASSERT_LT(passes, 400) << "no end";
+                    RunPass(r.p);
+                }
+                after[stalled] = AfterLastClose(r);
+            }
+            EXPECT_EQ(after[0], after[1]) << "Tout lire " << playAll << ", Lecture continue " << continuous;
+            EXPECT_FALSE(after[1].empty());
+        }
+}
+
+// Ten seconds of a long title: the cases where no end may follow.
+TEST(StallCheck, NoEndAndNoQuestionWhereNoneIsDue) {
+    struct Case {
+        const char* name;
+        test::FakeTrack track;
+        int32_t modeError;
+        const char* modeText;
+        bool pause;
+        int minQueries, maxQueries;
+    };
+    const Case cases[] = {
+        {"a title that plays on", {60000}, 0, "", false, 0, 0},
+        {"a slow device (4 s steps)", {60000, test::TrackKind::Wav, -1, 4000}, 0, "", false, 1, 3},
+        {"a paused title", {60000}, 0, "", true, 0, 0},
+        {"a device that cannot tell its mode", Cut(60000, 0), test::kMciUnrecognizedCommand, "", false, 1, 3},
+        {"a device that is not ready yet", Cut(60000, 0), 0, "not ready", false, 1, 3},
+        {"a paused cut title", Cut(60000, 0), 0, "", true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.load({{"a.wav", 60000}, {"b.wav", 60000}});
+        r.mci.files[std::string(Rig::kFolder) + "a.wav"] = c.track;
+        r.mci.modeError = c.modeError;
+        r.mci.modeText = c.modeText;
+        Press(r, PlayButton);
+        RunFor(r, 700);
+        if (c.pause) Press(r, PauseButton);
+        RunFor(r, 10000);
+        EXPECT_GE(ModeQueries(r), c.minQueries) << c.name;
+        EXPECT_LE(ModeQueries(r), c.maxQueries) << c.name;
+        EXPECT_EQ(Closes(r), 0) << c.name;
+        EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav") << c.name;
+        ExpectState(r, c.pause ? kPaused : kPlaying);
+    }
+}
+
+TEST(StallCheck, AfterAResumeTheStillTimeStartsAgain) {
+    Rig r;
+    r.load({{"a.wav", 3200}, {"b.wav", 60000}});
+    r.mci.files[std::string(Rig::kFolder) + "a.wav"] = Cut(3200, 1000);
+    Press(r, PlayButton);
+    RunFor(r, 1500);  // the sound has run out; the position stands at 999
+    Press(r, PauseButton);
+    RunFor(r, 5000);
+    Press(r, ResumeButton);
+    RunFor(r, kStallMs - 100);
+    EXPECT_EQ(ModeQueries(r), 0);
+    EXPECT_EQ(Closes(r), 0);
+    RunFor(r, 200);
+    EXPECT_EQ(ModeQueries(r), 1);
+    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+}
+
 }  // namespace
 }  // namespace vireo

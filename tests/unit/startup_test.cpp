@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "library/storage.h"
+#include "core/storage.h"
 
 namespace vireo {
 namespace {

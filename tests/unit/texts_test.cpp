@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/player.h"
+#include "core/player.h"
 #include "build_date.h"
 #include "tests/null_ports.h"
 #include "tests/unit/fakes.h"

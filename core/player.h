@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/platform.h"
-#include "library/storage.h"
-#include "playback/mci.h"
-#include "ui/controls.h"
+#include "core/controls.h"
+#include "core/mci.h"
+#include "core/platform.h"
+#include "core/storage.h"
 
 namespace vireo {
 
@@ -23,6 +23,10 @@ struct ProgramState {
     int64_t lengthSeconds = 0;
     int32_t titleCount = 0;
     int32_t nextIndex = 0;
+    // Where the open title's position last moved, and when: the stall check.
+    bool watchingPosition = false;
+    int32_t watchedPositionMs = 0;
+    uint32_t watchedSinceMs = 0;
     Event event;
     int64_t quitFlag = 0;
     std::string helpText;

@@ -1,4 +1,4 @@
-#include "app/modal_win32.h"
+#include "core/modal_win32.h"
 
 namespace vireo {
 

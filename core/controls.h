@@ -35,6 +35,10 @@ enum ControlId : int {
 constexpr int kFirstControl = PlayButton;
 constexpr int kLastControl = VolumeButton;
 
+// DurationDisplay while no track is loaded. The final full stop keeps it unequal
+// to every elapsed text, so the end-of-track test stays quiet.
+constexpr const char* kNoTrackDuration = "0:00.";
+
 // Window numbers.
 constexpr int BackdropWindow = 0;
 constexpr int MainWindow = 1;

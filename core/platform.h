@@ -1,5 +1,6 @@
 // Ports to the platform that the application frame needs besides the controls.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,8 @@ public:
     // Takes at most one pending event without waiting.
     virtual Event nextEvent() = 0;
     virtual void sleepMs(unsigned ms) = 0;
+    // Milliseconds of a clock that only moves on; it wraps, so compare differences.
+    virtual uint32_t nowMs() = 0;
 };
 
 class WindowPort {

@@ -1,0 +1,2 @@
+// Bottom layer reaching up.
+#include "ui/layout.h"

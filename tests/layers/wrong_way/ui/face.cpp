@@ -1,0 +1,3 @@
+// A subsystem reaching up into the application.
+#include "core/player.h"
+#include "app/player.h"
