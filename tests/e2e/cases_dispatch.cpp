@@ -321,9 +321,18 @@ VIREO_E2E_CASE(minimize_both_windows) {
     bool back = waitUntil([&] { return !IsIconic(strip.player->backdrop()) && !IsIconic(strip.player->main()); }, 3000);
     check(back, "both windows restored");
     check(IsWindowVisible(strip.player->main()) != FALSE, "MainWindow is visible again");
+    // "Not iconic" comes before the move back from the icon's place: wait for the
+    // corners to meet rather than read them in between.
     RECT b{}, m{};
-    GetWindowRect(strip.player->backdrop(), &b);
-    GetWindowRect(strip.player->main(), &m);
+    DWORD restoredAt = GetTickCount();
+    waitUntil(
+        [&] {
+            GetWindowRect(strip.player->backdrop(), &b);
+            GetWindowRect(strip.player->main(), &m);
+            return b.left == m.left && b.top == m.top;
+        },
+        2000);
+    note(format("the corners met %lu ms after both windows were restored", GetTickCount() - restoredAt));
     checkEq(format("%ld,%ld", m.left, m.top), format("%ld,%ld", b.left, b.top), "equal top-left corners after restore");
     strip.expectNoBox();
     strip.player->closeAndCheck();
