@@ -2,7 +2,8 @@
 # Measures Vireo.exe against plain floor programs under Wine, interleaved round by
 # round under one wineserver, and prints medians (min-max) and ratios.
 #   tools/bench.sh [ROUNDS [SECONDS]]     default 7 rounds, 6 s per CPU reading
-# VIREO_BENCH_EXE=path measures that Vireo.exe instead of the fresh build.
+# VIREO_BENCH_EXE=path measures that Vireo.exe instead of the fresh build;
+# VIREO_BENCH_BASELINE=path runs that one too, in the same rounds, in a column of its own.
 # Figures only: it never fails on a figure. It has its own display, sound and
 # Wine prefix under build/bench, so it may run beside tools/test.sh.
 set -euo pipefail
@@ -15,14 +16,17 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target Vireo vireo_bench floor floor_common >/dev/null
 
 work="$root/build/bench/work"
-mkdir -p "$work/one" "$work/big" "$work/vireo-one" "$work/vireo-big"
+mkdir -p "$work/one" "$work/big" "$work/vireo-one" "$work/vireo-big" "$work/base-one" "$work/base-big"
 cp build/windows/bin/floor.exe build/windows/bin/floor_common.exe "$work/"
 exe=${VIREO_BENCH_EXE:-build/windows/bin/Vireo.exe}
-cp "$exe" "$work/vireo-one/Vireo.exe"
-cp "$exe" "$work/vireo-big/Vireo.exe"
+base=${VIREO_BENCH_BASELINE:-}
 winpath() { echo "Z:${1//\//\\}"; }
 for name in one big; do
-  printf 'R\xe9pertoire = %s\\\r\n' "$(winpath "$work/$name")" >"$work/vireo-$name/Vireo.ini"
+  cp "$exe" "$work/vireo-$name/Vireo.exe"
+  [ -z "$base" ] || cp "$base" "$work/base-$name/Vireo.exe"
+  for player in vireo base; do
+    printf 'R\xe9pertoire = %s\\\r\n' "$(winpath "$work/$name")" >"$work/$player-$name/Vireo.ini"
+  done
 done
 
 # A 10-minute WAV, 44.1 kHz stereo 16-bit (silence plays like any sound).
@@ -49,4 +53,5 @@ trap '"$env" stop >/dev/null 2>&1 || true' EXIT
 
 echo "machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n1), $(wine64 --version), load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "command: tools/bench.sh $rounds $seconds; Vireo.exe: $exe, $(stat -c %s "$exe") bytes"
-wine64 build/windows/bin/vireo_bench.exe "$rounds" "$seconds" "$(winpath "$work")"
+[ -z "$base" ] || echo "baseline: $base, $(stat -c %s "$base") bytes"
+wine64 build/windows/bin/vireo_bench.exe "$rounds" "$seconds" "$(winpath "$work")" ${base:+baseline}

@@ -1,9 +1,11 @@
 // Runs the player and the floor programs interleaved and prints each figure's
 // median, min and max for both, and their ratio.
-//   vireo_bench ROUNDS SECONDS WORKDIR
+//   vireo_bench ROUNDS SECONDS WORKDIR [baseline]
 // WORKDIR (a Windows path) holds, made by tools/bench.sh:
-//   floor.exe, vireo-one\Vireo.exe + Vireo.ini (naming one\: one long WAV),
-//   vireo-big\Vireo.exe + Vireo.ini (naming big\: 10,000 entries, 5,000 titles).
+//   floor.exe, floor_common.exe, vireo-one\Vireo.exe + Vireo.ini (naming one\: one
+//   long WAV), vireo-big\Vireo.exe + Vireo.ini (naming big\: 10,000 entries,
+//   5,000 titles); with "baseline", base-one\ and base-big\ the same for a second
+//   build, run in the same rounds.
 // Another process's CPU time and private bytes read 0 through the Win32 calls
 // under Wine: they come from the Linux process's /proc files instead.
 #include <windows.h>
@@ -206,7 +208,7 @@ bool WaitUntil(bool (*done)(HWND), HWND h, double ms) {
 struct Series {
     const char* name;
     const char* unit;
-    std::vector<double> vireo, floor;
+    std::vector<double> runs[3];  // floor, Vireo, the baseline Vireo
 };
 
 double Median(std::vector<double> v) {
@@ -215,6 +217,8 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+bool g_baseline = false;
+
 void Print(const Series& s) {
     auto cell = [](const std::vector<double>& v) {
         char buf[64];
@@ -222,9 +226,12 @@ void Print(const Series& s) {
                       *std::max_element(v.begin(), v.end()));
         return std::string(buf);
     };
-    double floor = Median(s.floor);
-    std::printf("| %-44s | %-26s | %-26s | %6.2f |\n", (std::string(s.name) + ", " + s.unit).c_str(),
-                cell(s.vireo).c_str(), cell(s.floor).c_str(), floor > 0 ? Median(s.vireo) / floor : 0.0);
+    double floor = Median(s.runs[0]);
+    std::printf("| %-48s | %-26s | %-26s | %6.2f |", (std::string(s.name) + ", " + s.unit).c_str(),
+                cell(s.runs[1]).c_str(), cell(s.runs[0]).c_str(), floor > 0 ? Median(s.runs[1]) / floor : 0.0);
+    if (g_baseline)
+        std::printf(" %-26s | %6.2f |", cell(s.runs[2]).c_str(), floor > 0 ? Median(s.runs[2]) / floor : 0.0);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -261,101 +268,110 @@ int StartAndExit(const std::string& dir, int times) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "playall") == 0) return PlayAll(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "startexit") == 0) return StartAndExit(argv[2], std::atoi(argv[3]));
-    if (argc < 4) Fail("usage: vireo_bench ROUNDS SECONDS WORKDIR | playall FOLDER | startexit FOLDER TIMES");
+    if (argc < 4) Fail("usage: vireo_bench ROUNDS SECONDS WORKDIR [baseline] | playall FOLDER | startexit FOLDER TIMES");
     int rounds = std::atoi(argv[1]);
     double seconds = std::atof(argv[2]);
     std::string work = argv[3];
     if (!work.empty() && work.back() == '\\') work.pop_back();
     std::string floorExe = work + "\\floor.exe";
-    std::string vireoOne = work + "\\vireo-one\\Vireo.exe";
-    std::string vireoBig = work + "\\vireo-big\\Vireo.exe";
     std::string wav = work + "\\one\\long.wav";
     std::string big = work + "\\big";
-
-    Series idle{"CPU idle, no title open", "% of one core", {}, {}};
-    Series playing{"CPU while a WAV plays", "% of one core", {}, {}};
-    Series start{"start-up to both windows visible", "ms", {}, {}};
-    Series startBig{"start-up, 10,000 entries / 5,000 titles", "ms", {}, {}};
-    Series memory{"private memory after start-up", "MiB", {}, {}};
-    Series exitMs{"exit after a close request", "ms", {}, {}};
-    Series ticks{"CPU idle by utime+stime (stat)", "ticks/s", {}, {}};
-    Series startCpu{"CPU time used by both windows visible", "ms", {}, {}};
-    Series startBigCpu{"the same, 10,000 entries / 5,000 titles", "ms", {}, {}};
-    // The same player figures against a floor that also loads the common controls.
-    Series commonStart{"start-up, floor with common controls", "ms", {}, {}};
-    Series commonCpu{"start-up CPU, floor with common controls", "ms", {}, {}};
-    Series commonMemory{"private memory, floor with common controls", "MiB", {}, {}};
     std::string commonExe = work + "\\floor_common.exe";
+    // Player folders: the build measured and, when given, a baseline build.
+    const char* prefix[3] = {nullptr, "\\vireo-", "\\base-"};
+    g_baseline = argc > 4 && std::strcmp(argv[4], "baseline") == 0;
+    const int programs = g_baseline ? 3 : 2;
+
+    Series idle{"CPU idle, no title open", "% of one core", {}};
+    Series ticks{"CPU idle by utime+stime (stat)", "ticks/s", {}};
+    Series playing{"CPU while a WAV plays", "% of one core", {}};
+    Series start{"start-up to both windows visible", "ms", {}};
+    Series startCpu{"CPU time used by both windows visible", "ms", {}};
+    Series startBig{"start-up, 10,000 entries / 5,000 titles", "ms", {}};
+    Series startBigCpu{"CPU time used, 10,000 entries / 5,000 titles", "ms", {}};
+    Series memory{"private memory after start-up", "MiB", {}};
+    Series exitMs{"exit after a close request", "ms", {}};
+    // The player figures again, against a floor that also loads the common controls.
+    Series commonStart{"start-up, floor with common controls", "ms", {}};
+    Series commonCpu{"start-up CPU, floor with common controls", "ms", {}};
+    Series commonMemory{"private memory, floor with common controls", "MiB", {}};
+
+    auto launchPlayer = [&](int which, const char* folder) {
+        std::string dir = work + prefix[which] + folder;
+        return Launch(dir + "\\Vireo.exe", "", dir);
+    };
 
     // The first start of each loads what later starts find in the page cache.
-    for (const char* which : {"floor", "vireo"}) {
-        Running r = which[0] == 'f' ? Launch(floorExe, "windows", work) : Launch(vireoOne, "", work + "\\vireo-one");
+    for (int which = 0; which < programs; ++which) {
+        Running r = which == 0 ? Launch(floorExe, "windows", work) : launchPlayer(which, "one");
         Sleep(300);
         Close(r);
     }
 
     for (int round = 1; round <= rounds; ++round) {
-        for (int which = 0; which < 2; ++which) {
-            bool isVireo = which == 1;
+        for (int which = 0; which < programs; ++which) {
+            const bool player = which != 0;
             // Start-up, memory, idle CPU, exit.
-            Running r = isVireo ? Launch(vireoOne, "", work + "\\vireo-one") : Launch(floorExe, "windows", work);
-            (isVireo ? start.vireo : start.floor).push_back(r.startMs);
-            (isVireo ? startCpu.vireo : startCpu.floor).push_back(r.startCpuMs);
+            Running r = player ? launchPlayer(which, "one") : Launch(floorExe, "windows", work);
+            start.runs[which].push_back(r.startMs);
+            startCpu.runs[which].push_back(r.startCpuMs);
             Sleep(1000);
             double mib = PrivateMiB(r.linuxPid);
-            (isVireo ? memory.vireo : memory.floor).push_back(mib);
-            if (isVireo) {
-                commonStart.vireo.push_back(r.startMs);
-                commonCpu.vireo.push_back(r.startCpuMs);
-                commonMemory.vireo.push_back(mib);
+            memory.runs[which].push_back(mib);
+            if (player) {
+                commonStart.runs[which].push_back(r.startMs);
+                commonCpu.runs[which].push_back(r.startCpuMs);
+                commonMemory.runs[which].push_back(mib);
             }
             long long k0 = CpuTicks(r.linuxPid);
             double t0 = NowMs();
-            (isVireo ? idle.vireo : idle.floor).push_back(CpuPercent(r, seconds));
-            (isVireo ? ticks.vireo : ticks.floor)
-                .push_back(static_cast<double>(CpuTicks(r.linuxPid) - k0) * 1000.0 / (NowMs() - t0));
-            (isVireo ? exitMs.vireo : exitMs.floor).push_back(Close(r));
+            idle.runs[which].push_back(CpuPercent(r, seconds));
+            ticks.runs[which].push_back(static_cast<double>(CpuTicks(r.linuxPid) - k0) * 1000.0 / (NowMs() - t0));
+            exitMs.runs[which].push_back(Close(r));
 
             // Playing.
-            r = isVireo ? Launch(vireoOne, "", work + "\\vireo-one") : Launch(floorExe, "play \"" + wav + "\"", work);
-            if (isVireo) {
+            r = player ? launchPlayer(which, "one") : Launch(floorExe, "play \"" + wav + "\"", work);
+            if (player) {
                 HWND main = MainWindowOf(r);
                 PostMessageA(main, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, 2)));
                 if (!WaitUntil([](HWND m) { return IsWindowEnabled(GetDlgItem(m, 3)) != FALSE; }, main, 10000))
                     Fail("Play did not start the title");
             }
             Sleep(1000);
-            (isVireo ? playing.vireo : playing.floor).push_back(CpuPercent(r, seconds));
+            playing.runs[which].push_back(CpuPercent(r, seconds));
             Close(r);
 
             // The big folder.
-            r = isVireo ? Launch(vireoBig, "", work + "\\vireo-big") : Launch(floorExe, "list \"" + big + "\"", work);
-            (isVireo ? startBig.vireo : startBig.floor).push_back(r.startMs);
-            (isVireo ? startBigCpu.vireo : startBigCpu.floor).push_back(r.startCpuMs);
+            r = player ? launchPlayer(which, "big") : Launch(floorExe, "list \"" + big + "\"", work);
+            startBig.runs[which].push_back(r.startMs);
+            startBigCpu.runs[which].push_back(r.startCpuMs);
             Sleep(300);
             Close(r);
         }
         Running c = Launch(commonExe, "windows", work);
-        commonStart.floor.push_back(c.startMs);
-        commonCpu.floor.push_back(c.startCpuMs);
+        commonStart.runs[0].push_back(c.startMs);
+        commonCpu.runs[0].push_back(c.startCpuMs);
         Sleep(1000);
-        commonMemory.floor.push_back(PrivateMiB(c.linuxPid));
+        commonMemory.runs[0].push_back(PrivateMiB(c.linuxPid));
         Close(c);
         std::fprintf(stderr, "round %d of %d done\n", round, rounds);
     }
 
-    std::printf("%d interleaved rounds (floor, then Vireo), %.1f s per CPU reading; medians (min-max).\n", rounds,
-                seconds);
+    std::printf("%d interleaved rounds (floor, Vireo%s), %.1f s per CPU reading; medians (min-max).\n", rounds,
+                g_baseline ? ", baseline" : "", seconds);
     std::printf("CPU time: the sum over the Linux process's threads of /proc/PID/task/TID/schedstat (time on a CPU);\n"
                 "the stat row is utime+stime of /proc/PID/stat. Memory: Private_Clean + Private_Dirty of\n"
                 "/proc/PID/smaps_rollup. Under Wine the Win32 calls read 0 for another process.\n\n");
-    std::printf("| %-44s | %-26s | %-26s | %6s |\n", "figure", "Vireo.exe", "floor", "ratio");
-    std::printf("|%s|%s|%s|%s|\n", std::string(46, '-').c_str(), std::string(28, '-').c_str(),
+    std::printf("| %-48s | %-26s | %-26s | %6s |", "figure", "Vireo.exe", "floor", "ratio");
+    if (g_baseline) std::printf(" %-26s | %6s |", "baseline Vireo.exe", "ratio");
+    std::printf("\n|%s|%s|%s|%s|", std::string(50, '-').c_str(), std::string(28, '-').c_str(),
                 std::string(28, '-').c_str(), std::string(8, '-').c_str());
+    if (g_baseline) std::printf("%s|%s|", std::string(28, '-').c_str(), std::string(8, '-').c_str());
+    std::printf("\n");
     for (const Series* s : {&idle, &ticks, &playing, &start, &startCpu, &startBig, &startBigCpu, &memory, &exitMs})
         Print(*s);
     std::printf("\nThe player loads the common controls (its progress bar, tooltips and subclassed buttons\n"
-                "need them); the plain floor does not. The same figures against a floor that does:\n\n");
+                "need them); the plain floor does not. The same player figures against a floor that does:\n\n");
     for (const Series* s : {&commonStart, &commonCpu, &commonMemory}) Print(*s);
     return 0;
 }
