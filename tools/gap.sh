@@ -42,42 +42,54 @@ trap '"$env" stop >/dev/null 2>&1 || true' EXIT
 # each stretch of sound is (by its zero crossings).
 analyse() {
   perl -e '
-    my $rate = 44100; my $win = int($rate * 0.005);
+    my $rate = 44100; my $win = int($rate * 0.01);
     local $/; my @s = unpack("s<*", <STDIN>);
-    my (@loud, @cross);  # per 5 ms window
+    # Per 10 ms window: 0 for silence, else the tone its zero crossings are nearest.
+    my @w;
     for (my $i = 0; $i + $win <= @s; $i += $win) {
       my ($peak, $c) = (0, 0);
       for my $j ($i .. $i + $win - 1) {
         my $a = abs $s[$j]; $peak = $a if $a > $peak;
         $c++ if $j > $i && (($s[$j - 1] < 0) != ($s[$j] < 0));
       }
-      push @loud, $peak >= 300; push @cross, $c;
+      my $hz = $c * 50;
+      push @w, $peak < 300 ? 0 : (sort { abs($a - $hz) <=> abs($b - $hz) } 440, 660, 880)[0];
     }
-    # Stretches of sound split by silences of 20 ms or more; each stretch is the
-    # tone its zero crossings say.
-    my (@parts, $quiet);
-    for my $k (0 .. $#loud) {
-      if ($loud[$k]) {
-        if (!@parts || $quiet >= 4) { push @parts, { from => $k, c => 0, n => 0, gap => @parts ? $quiet * 5 : 0 } }
-        $parts[-1]{to} = $k; $parts[-1]{c} += $cross[$k]; $parts[-1]{n}++; $quiet = 0;
-      } else { $quiet++ }
+    # Runs of one state; a tone heard for less than 30 ms (a window cut by the
+    # edge of a burst) is taken for the nearest tone heard longer.
+    my @runs;
+    for my $v (@w) {
+      if (@runs && $runs[-1]{v} == $v) { $runs[-1]{n}++ } else { push @runs, { v => $v, n => 1 } }
     }
-    if (!@parts) { print "  no sound recorded\n"; exit }
-    my ($heard, @between, @within) = (0);
-    for my $p (@parts) {
-      my $hz = $p->{c} * $rate / ($p->{n} * $win) / 2;
-      $p->{tone} = (sort { abs($a - $hz) <=> abs($b - $hz) } 440, 660, 880)[0];
-      $heard += $p->{n} * 5;
+    for my $i (0 .. $#runs) {
+      my $r = $runs[$i];
+      next unless $r->{v} && $r->{n} < 3;
+      my ($tone) = map { $_->{v} } grep { $_->{v} && $_->{n} >= 3 } @runs[$i + 1 .. $#runs], reverse @runs[0 .. $i - 1];
+      ($tone) = map { $_->{v} } grep { $_->{v} && $_->{n} >= 3 } reverse @runs[0 .. $i - 1] if $i > 0 && $runs[$i - 1]{v};
+      $r->{v} = $tone if $tone;
     }
-    for my $i (1 .. $#parts) {
-      my ($a, $b) = ($parts[$i - 1], $parts[$i]);
-      if ($a->{tone} != $b->{tone}) { push @between, "$b->{gap} ms ($a->{tone}->$b->{tone} Hz)" }
-      else { push @within, $b->{gap} }
+    my @m;
+    for my $r (@runs) {
+      if (@m && $m[-1]{v} == $r->{v}) { $m[-1]{n} += $r->{n} } else { push @m, { %$r } }
     }
-    my @tones; for my $p (@parts) { push @tones, $p->{tone} if !@tones || $tones[-1] != $p->{tone} }
-    printf "  sound heard: %d ms of 4500, tones in order: %s\n", $heard, join(" ", @tones);
-    printf "  silences between titles: %s\n", @between ? join(", ", @between) : "none of 20 ms or more";
-    printf "  silences within a title: %d (%s ms)\n", scalar @within, @within ? join(" ", @within) : "-";
+    shift @m while @m && !$m[0]{v}; pop @m while @m && !$m[-1]{v};
+    if (!@m) { print "  no sound recorded\n"; exit }
+    my ($heard, @tones, @between, @within) = (0);
+    my $last = 0; my $quiet = 0;
+    for my $r (@m) {
+      if (!$r->{v}) { $quiet += $r->{n} * 10; next }
+      $heard += $r->{n} * 10;
+      if ($last && $r->{v} != $last) { push @between, "$quiet ms ($last->$r->{v} Hz)" }
+      elsif ($last && $quiet >= 20) { push @within, $quiet }
+      push @tones, $r->{v} if $r->{v} != $last;
+      $last = $r->{v}; $quiet = 0;
+    }
+    my %heard = map { $_ => 1 } @tones;
+    my @missing = grep { !$heard{$_} } 440, 660, 880;
+    printf "  sound heard: %d ms of 4500, tones in order: %s%s\n", $heard, join(" ", @tones),
+      @missing ? " (never heard: " . join(" ", @missing) . ")" : "";
+    printf "  silences between titles: %s\n", @between ? join(", ", @between) : "-";
+    printf "  silences within a title (20 ms or more): %d (%s ms)\n", scalar @within, @within ? join(" ", @within) : "-";
   ' <"$1"
 }
 
