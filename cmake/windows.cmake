@@ -45,3 +45,14 @@ if(driver_sources)
   set_target_properties(vireo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   include(${CMAKE_CURRENT_LIST_DIR}/e2e.cmake)
 endif()
+
+# Benchmark: the floor programs and the driver that runs them beside the player
+# (tools/bench.sh).
+add_executable(floor tests/bench/floor_win32.c)
+target_link_libraries(floor PRIVATE winmm user32 gdi32)
+add_executable(floor_common tests/bench/floor_win32.c)
+target_compile_definitions(floor_common PRIVATE FLOOR_COMMON_CONTROLS)
+target_link_libraries(floor_common PRIVATE comctl32 winmm user32 gdi32)
+add_executable(vireo_bench tests/bench/bench_win32.cpp)
+target_link_options(vireo_bench PRIVATE ${static_flags})
+set_target_properties(floor floor_common vireo_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
