@@ -15,19 +15,11 @@
 #include "library/folder_scan.h"
 #include "tests/null_ports.h"
 #include "tests/unit/fakes.h"
+#include "tests/fuzz/property.h"
 
 namespace {
 
 using namespace vireo;
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "property broken: %s\n", what);
-    std::abort();
-}
-#define CHECK(cond)                \
-    do {                           \
-        if (!(cond)) Fail(#cond);  \
-    } while (0)
 
 class Listing : public DirectoryPort {
 public:

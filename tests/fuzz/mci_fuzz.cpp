@@ -16,19 +16,11 @@
 
 #include "playback/mci_channel.h"
 #include "tests/null_ports.h"
+#include "tests/fuzz/property.h"
 
 namespace {
 
 using namespace vireo;
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "property broken: %s\n", what);
-    std::abort();
-}
-#define CHECK(cond)                \
-    do {                           \
-        if (!(cond)) Fail(#cond);  \
-    } while (0)
 
 class Service : public MciPort {
 public:

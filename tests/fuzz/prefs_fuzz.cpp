@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "library/prefs_file.h"
+#include "tests/fuzz/property.h"
 
 namespace {
 
@@ -25,15 +26,6 @@ using vireo::PrefEntry;
 constexpr std::string_view kMark = "\xEF\xBB\xBF";
 // The key as the program holds it, in Windows-1252 (this file is ASCII).
 const std::string kKey = "R\xE9pertoire";
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "property broken: %s\n", what);
-    std::abort();
-}
-#define CHECK(cond)                \
-    do {                           \
-        if (!(cond)) Fail(#cond);  \
-    } while (0)
 
 // One file in memory; counts the writes.
 class MemoryFiles : public vireo::FilePort {
