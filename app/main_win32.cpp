@@ -1,15 +1,14 @@
-// Entry point: start-up, the platform's side of the ports, shutdown.
+// Entry point: start-up, the wiring of the adapters into the player, shutdown.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <string>
 
 #include "app/main_loop.h"
-#include "core/modal_win32.h"
-#include "core/player.h"
+#include "app/ports_win32.h"
 #include "app/startup.h"
+#include "core/player.h"
 #include "library/folder_scan.h"
 #include "library/storage_win32.h"
 #include "playback/mci_win32.h"
@@ -20,90 +19,6 @@
 
 namespace vireo {
 namespace {
-
-class Win32Boxes : public BoxPort {
-public:
-    void showBox(std::string_view title, std::string_view text, unsigned flags) override {
-        std::string t(title), x(text);
-        ModalScope modal;
-        MessageBoxA(modal.owner(), x.c_str(), t.c_str(), MB_OK | flags);
-    }
-};
-
-class Win32Events : public EventPort {
-public:
-    Win32Events(HWND backdrop, HWND main) : backdrop_(backdrop), main_(main) {}
-    Event nextEvent() override {
-        MSG msg;
-        bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD) != FALSE;
-        if (got) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        // Sent messages are delivered inside PeekMessageA too, so look even when
-        // nothing was posted.
-        Event raised = TakeRaisedEvent();
-        if (raised.kind != EventKind::None) return raised;
-        if (!got) return {};
-        // Presses on controls keep their own meaning: only the two windows drag.
-        if (msg.message == WM_LBUTTONDOWN && (msg.hwnd == backdrop_ || msg.hwnd == main_))
-            return {EventKind::LeftPress, 0};
-        return {EventKind::Other, 0};
-    }
-    void sleepMs(unsigned ms) override { Sleep(ms); }
-    uint32_t nowMs() override { return GetTickCount(); }
-
-private:
-    HWND backdrop_, main_;
-};
-
-class Win32Windows : public WindowPort {
-public:
-    Win32Windows(HWND backdrop, HWND main) : backdrop_(backdrop), main_(main) {}
-    void beginDrag() override { SendMessageA(main_, WM_NCLBUTTONDOWN, HTCAPTION, 0); }
-    void minimize() override {
-        ShowWindow(main_, SW_MINIMIZE);
-        ShowWindow(backdrop_, SW_MINIMIZE);
-    }
-
-private:
-    HWND backdrop_, main_;
-};
-
-class Win32Launcher : public LauncherPort {
-public:
-    bool launch(std::string_view file) override {
-        std::string path(file);
-        std::string commandLine = "\"" + path + "\"";
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-            return true;
-        }
-        // The player shows its own box when both fail: no second box from the shell.
-        SHELLEXECUTEINFOA sei{};
-        sei.cbSize = sizeof sei;
-        sei.fMask = SEE_MASK_FLAG_NO_UI;
-        sei.lpVerb = "";
-        sei.lpFile = path.c_str();
-        sei.nShow = SW_SHOWNORMAL;
-        // Loaded on first use, then kept (the shell may still be working for the
-        // launch): loading it at start would cost every start time and memory.
-        HMODULE shell = LoadLibraryA("SHELL32.DLL");
-        if (!shell) return false;
-        auto execute = reinterpret_cast<BOOL(WINAPI*)(SHELLEXECUTEINFOA*)>(
-            reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExA")));
-        return execute && execute(&sei) != FALSE;
-    }
-    std::string systemDirectory() override {
-        char dir[500];
-        UINT n = GetSystemDirectoryA(dir, sizeof dir);
-        return n > 0 && n < sizeof dir ? std::string(dir, n) : std::string();
-    }
-};
 
 constexpr int kBackdropPicture = 20;
 

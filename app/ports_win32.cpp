@@ -1,0 +1,74 @@
+#include "app/ports_win32.h"
+
+#include <shellapi.h>
+
+#include "core/modal_win32.h"
+#include "ui/ui_win32.h"
+
+namespace vireo {
+
+void Win32Boxes::showBox(std::string_view title, std::string_view text, unsigned flags) {
+    std::string t(title), x(text);
+    ModalScope modal;
+    MessageBoxA(modal.owner(), x.c_str(), t.c_str(), MB_OK | flags);
+}
+
+Event Win32Events::nextEvent() {
+    MSG msg;
+    bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD) != FALSE;
+    if (got) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    // Sent messages are delivered inside PeekMessageA too, so look even when
+    // nothing was posted.
+    Event raised = TakeRaisedEvent();
+    if (raised.kind != EventKind::None) return raised;
+    if (!got) return {};
+    // Presses on controls keep their own meaning: only the two windows drag.
+    if (msg.message == WM_LBUTTONDOWN && (msg.hwnd == backdrop_ || msg.hwnd == main_))
+        return {EventKind::LeftPress, 0};
+    return {EventKind::Other, 0};
+}
+
+void Win32Windows::beginDrag() { SendMessageA(main_, WM_NCLBUTTONDOWN, HTCAPTION, 0); }
+
+void Win32Windows::minimize() {
+    ShowWindow(main_, SW_MINIMIZE);
+    ShowWindow(backdrop_, SW_MINIMIZE);
+}
+
+bool Win32Launcher::launch(std::string_view file) {
+    std::string path(file);
+    std::string commandLine = "\"" + path + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return true;
+    }
+    // The player shows its own box when both fail: no second box from the shell.
+    SHELLEXECUTEINFOA sei{};
+    sei.cbSize = sizeof sei;
+    sei.fMask = SEE_MASK_FLAG_NO_UI;
+    sei.lpVerb = "";
+    sei.lpFile = path.c_str();
+    sei.nShow = SW_SHOWNORMAL;
+    // Loaded on first use, then kept (the shell may still be working for the
+    // launch): loading it at start would cost every start time and memory.
+    HMODULE shell = LoadLibraryA("SHELL32.DLL");
+    if (!shell) return false;
+    auto execute = reinterpret_cast<BOOL(WINAPI*)(SHELLEXECUTEINFOA*)>(
+        reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExA")));
+    return execute && execute(&sei) != FALSE;
+}
+
+std::string Win32Launcher::systemDirectory() {
+    char dir[500];
+    UINT n = GetSystemDirectoryA(dir, sizeof dir);
+    return n > 0 && n < sizeof dir ? std::string(dir, n) : std::string();
+}
+
+}  // namespace vireo

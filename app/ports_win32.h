@@ -1,0 +1,44 @@
+// The Win32 side of the application frame's own ports: message boxes, the
+// event source and its clock, the window requests and the launcher.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "core/platform.h"
+
+namespace vireo {
+
+class Win32Boxes : public BoxPort {
+public:
+    void showBox(std::string_view title, std::string_view text, unsigned flags) override;
+};
+
+class Win32Events : public EventPort {
+public:
+    Win32Events(HWND backdrop, HWND main) : backdrop_(backdrop), main_(main) {}
+    Event nextEvent() override;
+    void sleepMs(unsigned ms) override { Sleep(ms); }
+    uint32_t nowMs() override { return GetTickCount(); }
+
+private:
+    HWND backdrop_, main_;
+};
+
+class Win32Windows : public WindowPort {
+public:
+    Win32Windows(HWND backdrop, HWND main) : backdrop_(backdrop), main_(main) {}
+    void beginDrag() override;
+    void minimize() override;
+
+private:
+    HWND backdrop_, main_;
+};
+
+class Win32Launcher : public LauncherPort {
+public:
+    bool launch(std::string_view file) override;
+    std::string systemDirectory() override;
+};
+
+}  // namespace vireo
