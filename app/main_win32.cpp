@@ -90,7 +90,13 @@ public:
         sei.lpVerb = "";
         sei.lpFile = path.c_str();
         sei.nShow = SW_SHOWNORMAL;
-        return ShellExecuteExA(&sei) != FALSE;
+        // Loaded on first use, then kept (the shell may still be working for the
+        // launch): loading it at start would cost every start time and memory.
+        HMODULE shell = LoadLibraryA("SHELL32.DLL");
+        if (!shell) return false;
+        auto execute = reinterpret_cast<BOOL(WINAPI*)(SHELLEXECUTEINFOA*)>(
+            reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExA")));
+        return execute && execute(&sei) != FALSE;
     }
     std::string systemDirectory() override {
         char dir[500];
@@ -99,7 +105,7 @@ public:
     }
 };
 
-const int kPictureNumbers[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 20, 21, 22, 23, 24};
+constexpr int kBackdropPicture = 20;
 
 int Run(HINSTANCE instance) {
     // 1. Program state starts zeroed; one thread, COM in a single-threaded apartment.
@@ -127,9 +133,12 @@ int Run(HINSTANCE instance) {
     st.programDir = ProgramDirOf(st.programPath);
     st.lengthSeconds = 100;
 
-    // 6. Pictures.
+    // 6. Pictures: only those the strip shows. Every other one would cost start
+    // time and memory and never reach the screen.
     PlatformImages images;
-    for (int number : kPictureNumbers) images.decode(number);
+    images.decode(kBackdropPicture);
+    for (const ControlSpec& c : ControlTable())
+        if (c.picture >= 0 && !images.bitmap(c.picture) && !images.icon(c.picture)) images.decode(c.picture);
 
     Win32Boxes boxes;
     HWND backdrop = nullptr, main = nullptr;
@@ -145,7 +154,7 @@ int Run(HINSTANCE instance) {
     // 8. BackdropWindow with its alpha picture.
     backdrop = OpenBackdropWindow(instance);
     if (!backdrop) goto S4;
-    ApplyAlphaBackdrop(backdrop, images, 20, 255, captionFont);
+    ApplyAlphaBackdrop(backdrop, images, kBackdropPicture, 255, captionFont);
 
     // 9. MainWindow, colour-keyed, owned by the backdrop.
     main = OpenMainWindow(instance, backdrop);

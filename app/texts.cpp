@@ -2,6 +2,7 @@
 
 #include "core/player.h"
 #include "build_date.h"
+#include "version.h"
 
 namespace vireo {
 
@@ -96,7 +97,7 @@ std::string FormatDateMask(std::string_view mask, int64_t date) {
 }
 
 std::string BuildHelpText() {
-    std::string t = "VIREO Version 1.2.06.11\r\r";
+    std::string t = "VIREO Version " VIREO_VERSION_TEXT "\r\r";
     t += "USER -> Pour présélectionner un dossier contenant la musique préférée de l'utilisateur. "
          "Celui-ci sera alors automatiquement sélectionné au démarrage du programme.\r";
     t += "SELECTION -> permet de naviguer sur le système de l'utilisateur et de choisir un dossier "

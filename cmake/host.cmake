@@ -10,6 +10,8 @@ gtest_discover_tests(vireo_unit_tests DISCOVERY_TIMEOUT 60)
 
 find_package(benchmark QUIET)
 file(GLOB bench_sources CONFIGURE_DEPENDS tests/bench/*.cpp)
+# The Wine benchmark's driver and floors are Windows programs (tools/bench.sh).
+list(FILTER bench_sources EXCLUDE REGEX "_win32\\.c(pp)?$")
 if(benchmark_FOUND AND bench_sources)
   add_executable(vireo_bench ${bench_sources})
   target_link_libraries(vireo_bench PRIVATE vireo_core benchmark::benchmark benchmark::benchmark_main)

@@ -11,3 +11,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Prefixes named in CMAKE_PREFIX_PATH (cache or environment) hold Windows
+# libraries too: search them as they are, not re-rooted under the sysroot.
+list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
+if(DEFINED ENV{CMAKE_PREFIX_PATH})
+  string(REPLACE ":" ";" env_prefixes "$ENV{CMAKE_PREFIX_PATH}")
+  list(APPEND CMAKE_FIND_ROOT_PATH ${env_prefixes})
+endif()

@@ -1,22 +1,37 @@
 # Windows build: the player and the end-to-end test driver.
-set(deps ${CMAKE_SOURCE_DIR}/build/deps/mingw)
-find_library(PNG_STATIC NAMES png16 png PATHS ${deps}/lib NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-find_library(Z_STATIC NAMES libz.a z REQUIRED)
-target_include_directories(vireo_core PUBLIC ${deps}/include)
-target_link_libraries(vireo_core PUBLIC ${PNG_STATIC} ${Z_STATIC})
+
+# libpng and zlib the standard way: from CMAKE_PREFIX_PATH (the presets name the
+# libpng tools/setup.sh cross-builds), the toolchain's own tree, vcpkg or MSYS2.
+if(MINGW)
+  # One self-contained exe: the static archives, never the DLL import libraries.
+  set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
+find_package(PNG REQUIRED)
+target_link_libraries(vireo_core PUBLIC PNG::PNG)
 target_compile_definitions(vireo_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 # One self-contained exe: no compiler runtime DLLs beside it.
-set(static_flags -static -static-libgcc -static-libstdc++)
-# Each function in its own section, so the linker drops what nothing calls.
-set(section_flags -ffunction-sections -fdata-sections)
+if(MINGW)
+  set(static_flags -static -static-libgcc -static-libstdc++)
+  # Each function in its own section, so the linker drops what nothing calls.
+  set(section_flags -ffunction-sections -fdata-sections)
+else()
+  set(static_flags "")
+  set(section_flags "")
+endif()
 target_compile_options(vireo_core PRIVATE ${section_flags})
 
 file(GLOB win32_sources CONFIGURE_DEPENDS core/*_win32.cpp app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
 add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
 target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 msimg32 uuid)
 target_compile_options(Vireo PRIVATE ${section_flags})
-target_link_options(Vireo PRIVATE ${static_flags} -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>)
+target_link_options(Vireo PRIVATE ${static_flags})
+if(MINGW)
+  # Unused sections dropped, symbols stripped, and no link time in the PE
+  # header, so that the same sources give the same exe.
+  target_link_options(Vireo PRIVATE -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s> -Wl,--no-insert-timestamp)
+endif()
 set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 file(GLOB driver_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
@@ -25,8 +40,19 @@ if(driver_sources)
   add_executable(vireo_driver ${driver_sources} playback/mci_win32.cpp)
   target_include_directories(vireo_driver PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(vireo_driver PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-  target_link_libraries(vireo_driver PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 psapi)
+  target_link_libraries(vireo_driver PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 psapi version)
   target_link_options(vireo_driver PRIVATE ${static_flags})
   set_target_properties(vireo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   include(${CMAKE_CURRENT_LIST_DIR}/e2e.cmake)
 endif()
+
+# Benchmark: the floor programs and the driver that runs them beside the player
+# (tools/bench.sh).
+add_executable(floor tests/bench/floor_win32.c)
+target_link_libraries(floor PRIVATE winmm user32 gdi32)
+add_executable(floor_common tests/bench/floor_win32.c)
+target_compile_definitions(floor_common PRIVATE FLOOR_COMMON_CONTROLS)
+target_link_libraries(floor_common PRIVATE comctl32 winmm user32 gdi32)
+add_executable(vireo_bench tests/bench/bench_win32.cpp)
+target_link_options(vireo_bench PRIVATE ${static_flags})
+set_target_properties(floor floor_common vireo_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

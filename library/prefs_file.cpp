@@ -36,11 +36,13 @@ std::vector<PrefEntry> ParsePreferences(std::string_view s) {
         }
         size_t end = i;
         while (end < s.size() && !IsLineEnd(s[end])) ++end;
-        std::string_view line = TrimStart(s.substr(i, end - i));
+        const std::string_view raw = s.substr(i, end - i);
+        std::string_view line = TrimStart(raw);
         i = end;
         if (line.empty()) continue;
 
         PrefEntry e;
+        e.line = raw;
         if (line.front() == ';') {
             std::string_view text = line.substr(1);
             if (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -69,6 +71,11 @@ std::string SerializePreferences(const std::vector<PrefEntry>& entries, bool utf
         text += "\r\n";
     }
     for (const PrefEntry& e : entries) {
+        if (!e.line.empty()) {
+            text += e.line;
+            text += "\r\n";
+            continue;
+        }
         switch (e.kind) {
         case PrefEntry::Group:
             text += "[" + e.key + "]";
@@ -82,6 +89,9 @@ std::string SerializePreferences(const std::vector<PrefEntry>& entries, bool utf
         }
         text += "\r\n";
     }
+    // A single-byte text that happened to begin with the mark would be read
+    // back as UTF-8; a blank line first keeps it what it is.
+    if (!utf8 && text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) text.insert(0, "\r\n");
     return text;
 }
 
@@ -238,17 +248,20 @@ bool PreferencesFile::create(const std::string& path) {
 
 void PreferencesFile::writeString(std::string_view key, std::string_view value) {
     if (mode_ == Mode::Closed) return;
+    // A line break would end the line early and start another entry.
+    value = value.substr(0, value.find_first_of("\r\n"));
     std::string storedKey = utf8_ ? Latin1ToUtf8(key) : std::string(key);
     std::string storedValue = utf8_ ? Latin1ToUtf8(value) : std::string(value);
     int i = findKey(key);
     if (i >= 0) {
         entries_[i].key = std::move(storedKey);
         entries_[i].value = std::move(storedValue);
+        entries_[i].line.clear();
     } else {
         size_t at = 0;
         while (at < entries_.size() && entries_[at].kind != PrefEntry::Group) ++at;
         entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at),
-                        PrefEntry{PrefEntry::Pair, std::move(storedKey), std::move(storedValue)});
+                        PrefEntry{PrefEntry::Pair, std::move(storedKey), std::move(storedValue), {}});
     }
     modified_ = true;
 }

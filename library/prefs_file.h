@@ -18,13 +18,18 @@ struct PrefEntry {
     Kind kind = Pair;
     std::string key;    // group name, comment text or key
     std::string value;  // pairs only; trailing blanks kept as read
+    // The line as read, written back as it was; "" for a new or changed entry.
+    std::string line;
 
-    bool operator==(const PrefEntry&) const = default;
+    // Equal in meaning; the spelling of the line does not count.
+    bool operator==(const PrefEntry& o) const { return kind == o.kind && key == o.key && value == o.value; }
 };
 
 // The bytes of a document (after any byte-order mark) into entries, in file order.
 std::vector<PrefEntry> ParsePreferences(std::string_view content);
-// The whole file text for the entries; a UTF-8 document starts with the mark and CR LF.
+// The whole file text for the entries, one CR LF line each: an entry read from
+// a file as its line was, any other one spelled out. A UTF-8 document starts
+// with the mark and CR LF.
 std::string SerializePreferences(const std::vector<PrefEntry>& entries, bool utf8);
 
 // Windows-1252 bytes taken as code points 0..FF, in UTF-8.
@@ -48,6 +53,7 @@ public:
     std::string readString(std::string_view key, std::string_view defaultText) const;
     // Creates the file or empties an existing one at once.
     bool create(const std::string& path);
+    // A value is one line: it ends at a line break.
     void writeString(std::string_view key, std::string_view value);
     // Writes the document back when it was modified, then forgets it.
     void close();

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs everything needed to build and test Vireo on Debian 12, and
 # cross-builds libpng for mingw into build/deps. Idempotent: fast when all is there.
+# Wine's MCI opens .mp3 and .wma files through GStreamer: base and good (MP3),
+# ugly (the ASF container of .wma) and libav (the WMA decoder).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 pkgs=(cmake ninja-build g++ pkg-config dpkg-dev
       mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
-      wine wine64 xvfb x11-utils libx11-dev libxfixes-dev pulseaudio xdotool imagemagick lame gstreamer1.0-libav gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-      libgtest-dev libgmock-dev googletest libbenchmark-dev libpng-dev zlib1g-dev)
+      wine wine64 xvfb x11-utils libx11-dev libxfixes-dev pulseaudio pulseaudio-utils xdotool imagemagick lame ffmpeg python3
+      gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
+      libgtest-dev libgmock-dev googletest libbenchmark-dev libpng-dev zlib1g-dev
+      clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

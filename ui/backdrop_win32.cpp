@@ -47,7 +47,7 @@ bool RenderMask(HDC screen, HFONT font, const char* text, std::vector<uint8_t>& 
 }  // namespace
 
 int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE opacity, HFONT captionFont) {
-    if (images.depth(picture) != 32 || !images.bitmap(picture)) return 0;
+    if (images.depth(picture) != 32 || !images.bitmap(picture) || !images.bits(picture)) return 0;
     const int w = images.width(picture), h = images.height(picture);
     HBITMAP bmp = images.bitmap(picture);
     HDC screen = GetDC(nullptr);
@@ -56,25 +56,21 @@ int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE op
         ReleaseDC(nullptr, screen);
         return 0;
     }
-    HGDIOBJ old = SelectObject(dc, bmp);
 
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
-    GetDIBits(dc, bmp, 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
-    PremultiplyPixels(pixels.data(), static_cast<size_t>(w) * h);
+    // The window takes the picture premultiplied, with the captions: compose them
+    // in the section's own pixels rather than in a copy of them.
+    GdiFlush();
+    auto* pixels = static_cast<uint8_t*>(images.bits(picture));
+    PremultiplyPixels(pixels, static_cast<size_t>(w) * h);
 
     std::vector<uint8_t> mask;
     for (const Caption& c : BackdropCaptions()) {
         SIZE size{};
         if (RenderMask(screen, captionFont, c.text, mask, size))
-            BlendCaption(pixels.data(), w, h, mask.data(), size.cx, size.cy, c.x, c.y, kCaptionColour.r,
-                         kCaptionColour.g, kCaptionColour.b);
+            BlendCaption(pixels, w, h, mask.data(), size.cx, size.cy, c.x, c.y, kCaptionColour.r, kCaptionColour.g,
+                         kCaptionColour.b);
     }
-    // The selected bitmap may not be written through SetDIBits: write it deselected.
-    SelectObject(dc, old);
-    SetDIBits(dc, bmp, 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
-    old = SelectObject(dc, bmp);
+    HGDIOBJ old = SelectObject(dc, bmp);
 
     SIZE size{w, h};
     POINT source{0, 0};

@@ -197,13 +197,33 @@ void SetInitialStates(HWND main) {
     controls.setText(DurationDisplay, kNoTrackDuration);
 }
 
+Win32Controls::Win32Controls(HWND main) {
+    // Looking a control up by number asks the window server each time.
+    for (int id = kFirstControl; id <= kLastControl; ++id) items_[id] = GetDlgItem(main, id);
+}
+
+HWND Win32Controls::item(ControlId id) const {
+    return id >= kFirstControl && id <= kLastControl ? items_[id] : nullptr;
+}
+
+bool Win32Controls::remembersText(ControlId id) const {
+    const ControlSpec* c = FindControl(id);
+    return c && c->kind == ControlKind::TextLabel && item(id);
+}
+
 void Win32Controls::setEnabled(ControlId id, bool enabled) { EnableWindow(item(id), enabled ? TRUE : FALSE); }
 
 bool Win32Controls::isEnabled(ControlId id) { return IsWindowEnabled(item(id)) != FALSE; }
 
 void Win32Controls::setText(ControlId id, std::string_view text) {
+    const bool remember = remembersText(id);
+    if (remember && texts_[id].known && texts_[id].text == text) return;
     std::string z(text);
-    SetWindowTextA(item(id), z.c_str());
+    const bool written = SetWindowTextA(item(id), z.c_str()) != FALSE;
+    if (remember) {
+        texts_[id].known = written;
+        if (written) texts_[id].text = std::move(z);
+    }
 }
 
 std::string Win32Controls::text(ControlId id) {
@@ -219,6 +239,7 @@ std::string Win32Controls::text(ControlId id) {
         s.resize(n == CB_ERR ? 0 : static_cast<size_t>(n));
         return s;
     }
+    if (remembersText(id) && texts_[id].known) return texts_[id].text;
     // Most texts are short: read them without a heap round trip.
     int n = GetWindowTextA(h, small, sizeof small);
     if (n < static_cast<int>(sizeof small) - 1) return std::string(small, static_cast<size_t>(n));
@@ -231,8 +252,12 @@ void Win32Controls::setState(ControlId id, int64_t value) {
     HWND h = item(id);
     if (id == TitleCombo)
         SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
-    else if (id == TrackProgressBar)
+    else if (id == TrackProgressBar) {
+        if (barKnown_ && barPosition_ == value) return;
         SendMessageA(h, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+        barKnown_ = true;
+        barPosition_ = value;
+    }
     else
         SendMessageA(h, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
@@ -252,6 +277,8 @@ void Win32Controls::appendItem(ControlId id, std::string_view text) {
 }
 
 void Win32Controls::setUpperBound(ControlId id, int64_t upper) {
+    // A new range may move the position into it.
+    if (id == TrackProgressBar) barKnown_ = false;
     SendMessageA(item(id), PBM_SETRANGE32, 0, static_cast<LPARAM>(upper));
 }
 

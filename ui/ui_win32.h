@@ -30,9 +30,14 @@ int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE op
 void CreateControls(HWND main, PlatformImages& images, int64_t barUpper);
 void SetInitialStates(HWND main);
 
+// Remembers what it last wrote to the labels and the bar: the main loop writes
+// the same texts 50 times a second, and each write would repaint the control
+// (on the colour-keyed window, a round trip to the display server). Labels
+// can only change through here, so their remembered text is also the answer
+// to a read; the edit field and the list are read from the window.
 class Win32Controls : public ControlPort {
 public:
-    explicit Win32Controls(HWND main) : main_(main) {}
+    explicit Win32Controls(HWND main);
     void setEnabled(ControlId id, bool enabled) override;
     bool isEnabled(ControlId id) override;
     void setText(ControlId id, std::string_view text) override;
@@ -44,8 +49,16 @@ public:
     void setUpperBound(ControlId id, int64_t upper) override;
 
 private:
-    HWND item(ControlId id) const { return GetDlgItem(main_, id); }
-    HWND main_;
+    struct Remembered {
+        bool known = false;
+        std::string text;
+    };
+    HWND item(ControlId id) const;
+    bool remembersText(ControlId id) const;
+    HWND items_[kLastControl + 1] = {};
+    Remembered texts_[kLastControl + 1];
+    bool barKnown_ = false;
+    int64_t barPosition_ = 0;
 };
 
 // Tooltips (tooltips_win32.cpp).

@@ -63,3 +63,7 @@ private:
     [[maybe_unused]] static const bool vireo_e2e_registered_##name =                            \
         ::vireo::e2e::registerCase(#name, &vireo_e2e_case_##name);                              \
     static void vireo_e2e_case_##name()
+
+// A case that ctest does not run (e2e.cmake lists only VIREO_E2E_CASE lines): it
+// needs files and settings its caller prepares, and is run by name.
+#define VIREO_E2E_MANUAL_CASE(name) VIREO_E2E_CASE(name)

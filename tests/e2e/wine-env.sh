@@ -57,22 +57,35 @@ EOT
   echo "e2e environment up on DISPLAY=$DISPLAY"
 }
 
-# Files only Linux tools can make, for the driver to copy: an .mp3 of a 3.2 s tone
-# (lame). The driver finds them through VIREO_E2E_FIXTURES, a Windows path.
+# Files only Linux tools can make, for the driver to copy: an .mp3 (lame) and a
+# .wma (ffmpeg, wmav2) of a 3.2 s tone. The driver finds them through
+# VIREO_E2E_FIXTURES, a Windows path.
 fixtures_dir="$state/fixtures"
+tone() {  # 3.2 s of 440 Hz, 16-bit mono PCM at 22050 Hz, on stdout
+  perl -e 'for my $i (0 .. 22050 * 3.2 - 1) { print pack("s<", int(4000 * sin(6.283185307 * 440 * $i / 22050))) }'
+}
 fixtures() {
-  local mp3="$fixtures_dir/tone-3.2s.mp3"
   export VIREO_E2E_FIXTURES="Z:${fixtures_dir//\//\\}"
   cursor_tool
-  [ -s "$mp3" ] && return 0
-  if ! command -v lame >/dev/null; then
-    echo "wine-env: lame is missing (tools/setup.sh installs it): no MP3 fixture" >&2
-    return 0
-  fi
   mkdir -p "$fixtures_dir"
-  perl -e 'for my $i (0 .. 22050 * 3.2 - 1) { print pack("s<", int(4000 * sin(6.283185307 * 440 * $i / 22050))) }' |
-    lame --quiet -r -s 22.05 -m m --bitwidth 16 --signed --little-endian -b 64 - "$mp3.part" 2>/dev/null &&
-    mv "$mp3.part" "$mp3" || echo "wine-env: could not make $mp3" >&2
+  local mp3="$fixtures_dir/tone-3.2s.mp3" wma="$fixtures_dir/tone-3.2s.wma"
+  if [ ! -s "$mp3" ]; then
+    if command -v lame >/dev/null; then
+      tone | lame --quiet -r -s 22.05 -m m --bitwidth 16 --signed --little-endian -b 64 - "$mp3.part" 2>/dev/null &&
+        mv "$mp3.part" "$mp3" || echo "wine-env: could not make $mp3" >&2
+    else
+      echo "wine-env: lame is missing (tools/setup.sh installs it): no MP3 fixture" >&2
+    fi
+  fi
+  if [ ! -s "$wma" ]; then
+    if command -v ffmpeg >/dev/null; then
+      tone | ffmpeg -loglevel error -nostdin -f s16le -ar 22050 -ac 1 -i - -c:a wmav2 -b:a 64k -f asf -y "$wma.part" &&
+        mv "$wma.part" "$wma" || echo "wine-env: could not make $wma" >&2
+    else
+      echo "wine-env: ffmpeg is missing (tools/setup.sh installs it): no WMA fixture" >&2
+    fi
+  fi
+  return 0
 }
 
 # x_cursor: reads the pointer the X server shows (XFixes), for the driver's

@@ -1,10 +1,6 @@
-// Fuzz target for the picture decoders (not part of the default build).
-//
-// With libFuzzer:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
-//     tests/fuzz/picture_fuzz.cpp ui/picture.cpp -lpng -o picture_fuzz
-//   ./picture_fuzz -max_total_time=60 assets/
-// Without it (any compiler), a built-in mutator over the committed pictures:
+// Fuzz target for the picture decoders. Built with the other targets by the
+// fuzz preset (see the README). Without libFuzzer (any compiler), a built-in
+// mutator over the committed pictures:
 //   g++ -std=c++20 -g -fsanitize=address,undefined -DVIREO_FUZZ_STANDALONE -I. \
 //     tests/fuzz/picture_fuzz.cpp ui/picture.cpp -lpng -o picture_fuzz
 //   ./picture_fuzz assets/*.bmp assets/*.ico assets/*.png [iterations]

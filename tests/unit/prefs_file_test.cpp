@@ -19,9 +19,9 @@ using test::WriteBytes;
 const std::string kKey = "Répertoire";
 const std::string kBom = "\xEF\xBB\xBF";
 
-PrefEntry Pair(std::string k, std::string v) { return {PrefEntry::Pair, std::move(k), std::move(v)}; }
-PrefEntry Group(std::string n) { return {PrefEntry::Group, std::move(n), ""}; }
-PrefEntry Comment(std::string t) { return {PrefEntry::Comment, std::move(t), ""}; }
+PrefEntry Pair(std::string k, std::string v) { return {PrefEntry::Pair, std::move(k), std::move(v), {}}; }
+PrefEntry Group(std::string n) { return {PrefEntry::Group, std::move(n), "", {}}; }
+PrefEntry Comment(std::string t) { return {PrefEntry::Comment, std::move(t), "", {}}; }
 
 TEST(PrefsFileText, KeyIsTheTenSingleBytes) {
     EXPECT_EQ(std::string(kFolderKey), std::string("\x52\xE9\x70\x65\x72\x74\x6F\x69\x72\x65"));
@@ -324,13 +324,13 @@ TEST_F(PrefsFileOnDisk, WriteStringPlacesTheKey) {
     };
     const std::vector<Case> cases = {
         {"empty", "", kKey + " = X\r\n"},
-        {"starts with a group", "[G]\nk=v", kKey + " = X\r\n[G]\r\nk = v\r\n"},
-        {"after the top-level entries", ";c\na=1\n[G]\nb=2", "; c\r\na = 1\r\n" + kKey + " = X\r\n[G]\r\nb = 2\r\n"},
-        {"at the end without groups", "a=1\n;c", "a = 1\r\n; c\r\n" + kKey + " = X\r\n"},
-        {"replaces the first, key case too", "répertoire=old\n" + kKey + "=dup", kKey + " = X\r\n" + kKey + " = dup\r\n"},
-        {"key under a group is not the top-level one", "[G]\n" + kKey + "=Y", kKey + " = X\r\n[G]\r\n" + kKey + " = Y\r\n"},
+        {"starts with a group", "[G]\nk=v", kKey + " = X\r\n[G]\r\nk=v\r\n"},
+        {"after the top-level entries", ";c\na=1\n[G]\nb=2", ";c\r\na=1\r\n" + kKey + " = X\r\n[G]\r\nb=2\r\n"},
+        {"at the end without groups", "a=1\n;c", "a=1\r\n;c\r\n" + kKey + " = X\r\n"},
+        {"replaces the first, key case too", "répertoire=old\n" + kKey + "=dup", kKey + " = X\r\n" + kKey + "=dup\r\n"},
+        {"key under a group is not the top-level one", "[G]\n" + kKey + "=Y", kKey + " = X\r\n[G]\r\n" + kKey + "=Y\r\n"},
         {"comment holding the key is left", "; " + kKey + " = Y", "; " + kKey + " = Y\r\n" + kKey + " = X\r\n"},
-        {"utf-8 document", kBom + "a=\xC3\xA9", kBom + "\r\na = \xC3\xA9\r\nR\xC3\xA9pertoire = X\r\n"},
+        {"utf-8 document", kBom + "a=\xC3\xA9", kBom + "\r\na=\xC3\xA9\r\nR\xC3\xA9pertoire = X\r\n"},
         {"utf-8 replaces", kBom + "R\xC3\xA9pertoire = old", kBom + "\r\nR\xC3\xA9pertoire = X\r\n"},
     };
     for (const Case& c : cases) {
@@ -344,6 +344,50 @@ TEST_F(PrefsFileOnDisk, WriteStringPlacesTheKey) {
     }
 }
 
+// A hand-edited file keeps its lines through a change of the folder: only the
+// changed line is spelled anew, every line ends with CR LF, blank lines go.
+TEST_F(PrefsFileOnDisk, ChangeKeepsTheOtherLinesAsTheyWere) {
+    struct Case {
+        const char* name;
+        std::string before, after;
+    };
+    const std::vector<Case> cases = {
+        {"odd spacing, comments and groups",
+         "\t;  note \r\n  a\t=  1 \t\n\n" + kKey + "\t=\tD:\\Old\\  \r[G] tail ] x\r\n b = 2",
+         "\t;  note \r\n  a\t=  1 \t\r\n" + kKey + " = X\r\n[G] tail ] x\r\n b = 2\r\n"},
+        {"nul and high bytes kept", std::string("k=\0\xFF\r\n;\x80", 8), std::string("k=\0\xFF\r\n;\x80\r\n", 10) + kKey + " = X\r\n"},
+        {"only the first duplicate changes", "  RÉPERTOIRE=a\r\n" + kKey + "=b\r\nr\xE9pertoire=c",
+         "  RÉPERTOIRE=a\r\n" + kKey + " = X\r\nr\xE9pertoire=c\r\n"},
+        {"a key line without equals", kKey + "\r\nlone", kKey + " = X\r\nlone\r\n"},
+        // Written at the start of a single-byte file, these bytes would read as
+        // the mark of a UTF-8 one.
+        {"a first line that starts like the mark", "\n\xEF\xBB\xBFx=1", "\r\n\xEF\xBB\xBFx=1\r\n" + kKey + " = X\r\n"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(ini, c.before);
+        PreferencesFile prefs(files);
+        ASSERT_TRUE(prefs.open(ini)) << c.name;
+        prefs.writeString(kFolderKey, "X");
+        prefs.close();
+        EXPECT_EQ(ReadBytes(ini), c.after) << c.name;
+        ASSERT_TRUE(prefs.open(ini));
+        EXPECT_FALSE(prefs.isUtf8()) << c.name;
+        EXPECT_EQ(prefs.readString(kFolderKey, ""), "X") << c.name;
+    }
+}
+
+TEST_F(PrefsFileOnDisk, ValueEndsAtALineBreak) {
+    for (const std::string value : {"D:\\A\\\r\n[G]", "D:\\A\\\rautre = 1", "D:\\A\\\n"}) {
+        WriteBytes(ini, "a=1\r\n");
+        PreferencesFile prefs(files);
+        ASSERT_TRUE(prefs.open(ini));
+        prefs.writeString(kFolderKey, value);
+        EXPECT_EQ(prefs.readString(kFolderKey, ""), "D:\\A\\");
+        prefs.close();
+        EXPECT_EQ(ReadBytes(ini), "a=1\r\n" + kKey + " = D:\\A\\\r\n");
+    }
+}
+
 TEST_F(PrefsFileOnDisk, Utf8DocumentStoresValuesInUtf8) {
     WriteBytes(ini, kBom + "x=1\r\n");
     PreferencesFile prefs(files);
@@ -351,7 +395,7 @@ TEST_F(PrefsFileOnDisk, Utf8DocumentStoresValuesInUtf8) {
     prefs.writeString(kFolderKey, "D:\\Musée\\");
     EXPECT_EQ(prefs.readString(kFolderKey, ""), "D:\\Musée\\");
     prefs.close();
-    EXPECT_EQ(ReadBytes(ini), kBom + "\r\nx = 1\r\nR\xC3\xA9pertoire = D:\\Mus\xC3\xA9" "e\\\r\n");
+    EXPECT_EQ(ReadBytes(ini), kBom + "\r\nx=1\r\nR\xC3\xA9pertoire = D:\\Mus\xC3\xA9" "e\\\r\n");
     EXPECT_EQ(readFolder(ReadBytes(ini)), "D:\\Musée\\");
 }
 
