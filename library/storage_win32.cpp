@@ -130,7 +130,10 @@ FoundEntry Win32Directories::find(const std::string& name) {
 }
 
 std::string Win32FolderRequester::browse(std::string_view prompt, std::string_view initialFolder) {
-    HMODULE shell = LoadLibraryA("SHELL32.DLL");
+    // Loaded on first use and kept: the player does not link the shell, and
+    // unloading it after every browse would load it afresh, caches and all, the next time.
+    static HMODULE shell = nullptr;  // one thread: no guard needed
+    if (!shell) shell = LoadLibraryA("SHELL32.DLL");
     if (!shell) return {};
     auto browseA = Export<BrowseForFolderA>(shell, "SHBrowseForFolderA", "SHBrowseForFolder");
     auto pathA = Export<GetPathFromIDListA>(shell, "SHGetPathFromIDListA", "SHGetPathFromIDList");
@@ -166,7 +169,6 @@ std::string Win32FolderRequester::browse(std::string_view prompt, std::string_vi
             CoTaskMemFree(item);
         }
     }
-    FreeLibrary(shell);
     return result;
 }
 
