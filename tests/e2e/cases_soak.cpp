@@ -133,14 +133,14 @@ const Limit kLimits[] = {
 
 // Private memory limits per phase, from what the smallest-of-five statistic did
 // over runs without a leak on a loaded two-core machine: within about 100 kB
-// where titles play and stop, 200 kB where boxes come and go, and up to 800 kB
-// around the shell's folder requester, which keeps and trims caches of its own
-// (a plain program opening and cancelling it swings by up to 2 MB as well).
+// where titles play and stop, 200 kB where boxes come and go. Around the
+// shell's folder requester it swung by up to 800 kB while the player loaded and
+// unloaded the shell for every browse; kept loaded, it stays within a few kB.
 // A leak shows above them from about 1 kB a Play/Stop, Pause/Resume or ended
-// title, 2.7 kB a box and 34 kB a folder reload.
+// title, 2.7 kB a box and 11 kB a folder reload.
 constexpr int64_t kQuietLimitKb = 192;
 constexpr int64_t kBoxesLimitKb = 256;
-constexpr int64_t kReloadsLimitKb = 1536;
+constexpr int64_t kReloadsLimitKb = 512;
 
 // --- the session -------------------------------------------------------------------
 
