@@ -33,12 +33,12 @@ def windows_text(utf8, version):
     return text.replace("\n", "\r\n").encode("cp1252")
 
 
-def entry_bytes(spec):
-    if spec.startswith("text:"):
-        _, path, version = spec.split(":", 2)
+def entry_bytes(source):
+    if source.startswith("text:"):
+        _, path, version = source.split(":", 2)
         with open(path, "rb") as f:
             return windows_text(f.read(), version)
-    with open(spec, "rb") as f:
+    with open(source, "rb") as f:
         return f.read()
 
 
@@ -65,12 +65,12 @@ def main(argv):
         return 2
     entries = {}
     for arg in argv[3:]:
-        name, sep, spec = arg.partition("=")
+        name, sep, source = arg.partition("=")
         if not sep or not name or name in entries:
             sys.stderr.write(f"make_zip: bad or repeated entry {arg!r}\n")
             return 2
         try:
-            entries[name] = entry_bytes(spec)
+            entries[name] = entry_bytes(source)
         except (OSError, ValueError) as e:
             sys.stderr.write(f"make_zip: {name}: {e}\n")
             return 1
