@@ -9,7 +9,7 @@ namespace vireo {
 namespace {
 
 void Play(Player& p) {
-    p.st.currentTitle = p.io.controls.text(TitleCombo);
+    p.st.currentTitle = p.io.controls.name(TitleCombo);
     PlayTrack(p, p.st.currentTitle);
     // Whether the file opened or not.
     p.io.controls.setEnabled(UserFolderButton, false);

@@ -55,7 +55,7 @@ bool TrackStalled(Player& p) {
 namespace {
 
 void PlaySelected(Player& p) {
-    p.st.currentTitle = p.io.controls.text(TitleCombo);
+    p.st.currentTitle = p.io.controls.name(TitleCombo);
     PlayTrack(p, p.st.currentTitle);
 }
 

@@ -9,6 +9,7 @@
 #include "app/ports_win32.h"
 #include "app/startup.h"
 #include "core/player.h"
+#include "core/wide_win32.h"
 #include "library/folder_scan.h"
 #include "library/storage_win32.h"
 #include "playback/mci_win32.h"
@@ -41,10 +42,10 @@ int Run(HINSTANCE instance) {
     Win32Directories dirs;
     st.platformTag = CheckPlatform(dirs);
 
-    // 4, 5.
-    char path[260];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    st.programPath.assign(path, n < sizeof path ? n : 0);
+    // 4, 5. Wide: the program's folder may be one the code page cannot spell.
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    st.programPath = FromWide(path, n < MAX_PATH ? n : 0);
     st.programDir = ProgramDirOf(st.programPath);
     st.lengthSeconds = 100;
 

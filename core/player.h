@@ -11,13 +11,13 @@
 namespace vireo {
 
 struct ProgramState {
-    std::string programPath;
-    std::string programDir;  // ends with a backslash
+    std::u16string programPath;
+    std::u16string programDir;  // ends with a backslash
     std::string platformTag;
     char* replyBuffer = nullptr;  // kReplyBufferSize bytes, owned by the platform side
     std::string replyText;
-    std::string currentFolder;
-    std::string currentTitle;
+    std::u16string currentFolder;
+    std::u16string currentTitle;
     int32_t positionMs = 0;
     int32_t lengthMs = 0;
     int64_t lengthSeconds = 0;

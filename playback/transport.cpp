@@ -1,13 +1,19 @@
 #include "playback/transport.h"
 
+#include "core/names.h"
 #include "playback/indicators.h"
 #include "playback/mci_channel.h"
 
 namespace vireo {
 
-void PlayTrack(Player& p, const std::string& title) {
+int32_t OpenTrack(Player& p, const std::u16string& path) {
+    if (std::optional<std::string> spelled = ExactCp1252(path)) return SendMciCommand(p, mci::OpenCommand(*spelled));
+    return SendMciCommand(p, mci::OpenCommand(path));
+}
+
+void PlayTrack(Player& p, const std::u16string& title) {
     ControlPort& c = p.io.controls;
-    if (SendMciCommand(p, mci::OpenCommand(c.text(FolderPathField) + title)) != 0) {
+    if (OpenTrack(p, c.name(FolderPathField) + title) != 0) {
         p.io.boxes.showBox("Erreur!", "Erreur à l'ouverture du fichier !", kBoxError);
         return;
     }

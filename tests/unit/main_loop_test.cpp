@@ -168,7 +168,7 @@ TEST(MainLoop, PlayPauseResumeStop) {
     ExpectState(r, kPlaying);
     EXPECT_EQ(r.text(DurationDisplay), "3:05");
     EXPECT_EQ(r.text(SecondsDisplay), "185");
-    EXPECT_EQ(r.p.st.currentTitle, "a.wav");
+    EXPECT_EQ(r.p.st.currentTitle, u"a.wav");
 
     RunFor(r, 42300);
     EXPECT_EQ(r.text(ElapsedDisplay), "0:42");
@@ -262,7 +262,7 @@ TEST(MainLoop, APauseInTheLastSecondMovesToTheSuccessor) {
     Press(r, PlayButton);
     PauseJustAfterThePoll(r, 4800, 333);
     ASSERT_TRUE(RunPass(r.p));
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
     EXPECT_TRUE(r.mci.isPlaying());
     ExpectState(r, kPlaying);
     EXPECT_EQ(r.selected(), 1);
@@ -288,7 +288,7 @@ TEST(MainLoop, ATitleUnderOneSecondEndsAtTheFirstPass) {
     EXPECT_EQ(r.text(SecondsDisplay), "0");
     EXPECT_EQ(r.controls[TrackProgressBar].upper, 0);
     ASSERT_TRUE(RunPass(r.p));
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
     EXPECT_EQ(r.selected(), 1);
     EXPECT_EQ(r.text(DurationDisplay), "0:03");
 }
@@ -320,7 +320,7 @@ TEST(MainLoop, PlayAllAloneStopsOnTheLastTitle) {
 
     // The next Play starts the last title again, not the first.
     Press(r, PlayButton);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "c.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "c.wav");
     ExpectState(r, kPlaying);
 }
 
@@ -416,9 +416,9 @@ TEST(MainLoop, ChoosingAnotherTitleDuringPlayChangesTheSuccessor) {
     r.select(2);
     r.events.control(TitleCombo);  // the notification starts nothing
     RunPass(r.p);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "a.wav");
     RunFor(r, 2500);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "d.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "d.wav");
 
     Rig c;
     c.modes(false, true);
@@ -426,7 +426,7 @@ TEST(MainLoop, ChoosingAnotherTitleDuringPlayChangesTheSuccessor) {
     Press(c, PlayButton);
     c.select(1);
     RunFor(c, 2500);
-    EXPECT_EQ(c.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(ToUtf8(c.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
 }
 
 TEST(MainLoop, ModesAreReadWhenATrackEnds) {
@@ -437,7 +437,7 @@ TEST(MainLoop, ModesAreReadWhenATrackEnds) {
     RunFor(r, 500);
     r.modes(true, false);  // ticked during play: taken at the end
     RunFor(r, 3000);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
 }
 
 TEST(MainLoop, NoSelectionStartsFromTheFirstTitle) {
@@ -447,7 +447,7 @@ TEST(MainLoop, NoSelectionStartsFromTheFirstTitle) {
     r.select(-1);
     RunFor(r, 1500);
     EXPECT_EQ(r.selected(), 0);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "a.wav");
     EXPECT_EQ(r.p.st.nextIndex, 0);
 }
 
@@ -530,14 +530,14 @@ TEST(MainLoop, FolderChangesLeadToReady) {
     Press(r, PlayButton);
     RunFor(r, 3000);
     ExpectState(r, kEnded);
-    r.requester.answer = "D:\\Autres";
+    r.requester.answer = u"D:\\Autres";
     r.dirs.listings["D:\\Autres\\*.*"] = {"x.wav", "notes.txt", "y.mid"};
     Press(r, SelectFolderButton);
     StateRow readyUserOff = kReady;
     readyUserOff.user = false;  // kept since the Play command
     readyUserOff.duration = "0:01";
     ExpectState(r, readyUserOff);
-    EXPECT_EQ(r.controls[TitleCombo].items, (std::vector<std::string>{"x.wav", "y.mid"}));
+    EXPECT_EQ(r.controls[TitleCombo].items, (std::vector<std::u16string>{u"x.wav", u"y.mid"}));
     EXPECT_EQ(r.p.st.titleCount, 2);
     RunFor(r, 1000);
     EXPECT_EQ(Opens(r), 1);  // the new list starts nothing by itself
@@ -545,11 +545,11 @@ TEST(MainLoop, FolderChangesLeadToReady) {
     // From No list: the default folder chosen and reloaded.
     Rig n;
     ExpectState(n, kNoList);
-    n.requester.answer = "E:\\Musique\\";
+    n.requester.answer = u"E:\\Musique\\";
     n.dirs.listings["E:\\Musique\\*.*"] = {"z.wma"};
     Press(n, UserFolderButton);
     ExpectState(n, kReady);
-    EXPECT_EQ(n.controls[TitleCombo].items, (std::vector<std::string>{"z.wma"}));
+    EXPECT_EQ(n.controls[TitleCombo].items, (std::vector<std::u16string>{u"z.wma"}));
 }
 
 // A title whose sound stops short of its length.
@@ -575,7 +575,7 @@ TEST(StallCheck, ACutTitleEndsThreeSecondsAfterItsSoundAndTheRunMovesOn) {
         ExpectState(r, kPlaying);
         RunFor(r, 100);
         EXPECT_EQ(ModeQueries(r), 1) << c.name;
-        EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav") << c.name;
+        EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav") << c.name;
         EXPECT_EQ(r.selected(), 1) << c.name;
         ExpectState(r, kPlaying);
         // The question came right before the close, in the pass that found the stall.
@@ -640,7 +640,7 @@ TEST(StallCheck, NoEndAndNoQuestionWhereNoneIsDue) {
         EXPECT_GE(ModeQueries(r), c.minQueries) << c.name;
         EXPECT_LE(ModeQueries(r), c.maxQueries) << c.name;
         EXPECT_EQ(Closes(r), 0) << c.name;
-        EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav") << c.name;
+        EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "a.wav") << c.name;
         ExpectState(r, c.pause ? kPaused : kPlaying);
     }
 }
@@ -659,7 +659,7 @@ TEST(StallCheck, AfterAResumeTheStillTimeStartsAgain) {
     EXPECT_EQ(Closes(r), 0);
     RunFor(r, 200);
     EXPECT_EQ(ModeQueries(r), 1);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
 }
 
 }  // namespace
