@@ -18,8 +18,9 @@ std::string PlatformTagFor(int64_t answer) {
     return std::string(answer == -2 ? kPlatform64 : kPlatform32);
 }
 
-std::string CheckPlatform(DirectoryPort& dirs) {
-    return PlatformTagFor(FileSizeQuery(dirs, std::u16string(kPlatformCheckPath)));
+std::string CheckPlatform(DirectoryPort& dirs, std::u16string_view programFilesX86) {
+    const std::u16string_view folder = programFilesX86.empty() ? kPlatformCheckPath : programFilesX86;
+    return PlatformTagFor(FileSizeQuery(dirs, std::u16string(folder)));
 }
 
 std::u16string ProgramDirOf(std::u16string_view programPath) {

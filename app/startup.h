@@ -10,7 +10,7 @@ namespace vireo {
 
 class DirectoryPort;
 
-// The one path the platform check looks at; the drive letter is fixed.
+// The folder the platform check looks at when the system names none.
 inline constexpr std::u16string_view kPlatformCheckPath = u"C:\\Program Files (x86)";
 
 inline constexpr std::string_view kRefusalTitle = "Erreur!";
@@ -29,8 +29,10 @@ int64_t FileSizeQuery(DirectoryPort& dirs, std::u16string path);
 // "64bits" only when the answer says directory.
 std::string PlatformTagFor(int64_t answer);
 
-// The platform check as start-up runs it.
-std::string CheckPlatform(DirectoryPort& dirs);
+// The platform check as start-up runs it, on the folder the system names for
+// 32-bit programs (Windows installed on another drive has it there), or on
+// kPlatformCheckPath when it names none. Only 64-bit Windows has that folder.
+std::string CheckPlatform(DirectoryPort& dirs, std::u16string_view programFilesX86);
 
 // Up to and including the last backslash or slash; ".\" when there is none, so
 // that the result always ends with a separator and names the current folder.

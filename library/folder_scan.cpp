@@ -78,7 +78,14 @@ void ScanFolderIntoList(Player& p) {
     ControlPort& c = p.io.controls;
     c.clearItems(TitleCombo);
     p.st.titleCount = 0;
-    const std::u16string folder = c.name(FolderPathField);
+    // Titles open from this folder: a typed one without its final separator
+    // gets it here, or each title would be glued to the folder's last name.
+    std::u16string folder = c.name(FolderPathField);
+    if (!folder.empty() && !IsSeparator(folder.back())) {
+        folder += u'\\';
+        c.setName(FolderPathField, folder);
+    }
+    p.st.scannedFolder = folder;
     std::vector<std::u16string> names;
     if (p.io.dirs.list(ListingPattern(folder), names) == ListResult::CannotStart) {
         CannotExamine(p, folder);

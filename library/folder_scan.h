@@ -27,7 +27,8 @@ void LoadMusicFolder(Player& p);
 void ShowFolder(Player& p);
 // Number of music entries in CurrentFolder; 0 when it can't be listed.
 int64_t CountTitles(Player& p);
-// Fills the title list from the folder named by the path field.
+// Fills the title list from the folder named by the path field, which gets a
+// final separator when it has none; titles open from that folder.
 void ScanFolderIntoList(Player& p);
 
 }  // namespace vireo

@@ -11,11 +11,11 @@ int32_t OpenTrack(Player& p, const std::u16string& path) {
     return SendMciCommand(p, mci::OpenCommand(path));
 }
 
-void PlayTrack(Player& p, const std::u16string& title) {
+bool PlayTrack(Player& p, const std::u16string& title) {
     ControlPort& c = p.io.controls;
-    if (OpenTrack(p, c.name(FolderPathField) + title) != 0) {
+    if (OpenTrack(p, p.st.scannedFolder + title) != 0) {
         p.io.boxes.showBox("Erreur!", "Erreur à l'ouverture du fichier !", kBoxError);
-        return;
+        return false;
     }
     c.setEnabled(PlayButton, false);
     c.setEnabled(StopButton, true);
@@ -41,7 +41,9 @@ void PlayTrack(Player& p, const std::u16string& title) {
     SendMciCommand(p, mci::kSeekToStart);
     SendMciCommand(p, mci::kPlayFromStart);
     p.st.watchingPosition = false;
+    p.st.lastSecondReached = false;
     p.io.taskbar.setProgress(kTaskbarIndeterminate);
+    return true;
 }
 
 void PauseTrack(Player& p) {

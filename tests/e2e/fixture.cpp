@@ -241,13 +241,33 @@ PlatformFolderGuard::~PlatformFolderGuard() { restore_->run(); }
 
 Player::Player(const std::string& exe, const std::string& workDir) : Player(widen(exe), widen(workDir)) {}
 
-Player::Player(const std::wstring& exe, const std::wstring& workDir) {
+namespace {
+// The driver's environment with `overrides` ("NAME=value") put in, as a block.
+std::wstring environmentWith(const std::vector<std::wstring>& overrides) {
+    std::vector<std::wstring> vars;
+    wchar_t* block = GetEnvironmentStringsW();
+    for (const wchar_t* v = block; v && *v; v += wcslen(v) + 1) vars.emplace_back(v);
+    FreeEnvironmentStringsW(block);
+    auto nameOf = [](const std::wstring& v) { return v.substr(0, v.find(L'=', 1)); };
+    for (const std::wstring& o : overrides) {
+        std::erase_if(vars, [&](const std::wstring& v) { return _wcsicmp(nameOf(v).c_str(), nameOf(o).c_str()) == 0; });
+        vars.push_back(o);
+    }
+    std::wstring out;
+    for (const std::wstring& v : vars) out += v + L'\0';
+    return out + L'\0';
+}
+}  // namespace
+
+Player::Player(const std::wstring& exe, const std::wstring& workDir, const std::vector<std::wstring>& environment) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + exe + L"\"";
     std::wstring dir = workDir.empty() ? exe.substr(0, exe.find_last_of(L'\\') + 1) : workDir;
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+    std::wstring env = environment.empty() ? std::wstring() : environmentWith(environment);
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        env.empty() ? nullptr : env.data(), dir.c_str(), &si, &pi))
         abortCase(format("CreateProcessW failed for %s (error %lu)", show(exe).c_str(), GetLastError()));
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;

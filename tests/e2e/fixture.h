@@ -78,7 +78,8 @@ class Player {
 public:
     // Starts `exe` with `workDir` as its current directory (the exe's folder when empty).
     explicit Player(const std::string& exe, const std::string& workDir = "");
-    Player(const std::wstring& exe, const std::wstring& workDir);
+    // The same with "NAME=value" settings put into its environment.
+    Player(const std::wstring& exe, const std::wstring& workDir, const std::vector<std::wstring>& environment = {});
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;

@@ -90,11 +90,10 @@ private:
         if (mode_ != Mode::Playing) return start_;
         if (track_.soundMs >= 0 && start_ + (now - startedAt_) >= track_.soundMs)
             return track_.soundMs < start_ ? start_ : track_.soundMs;
-        const int64_t played = (now - startedAt_) / track_.stepMs * track_.stepMs;
-        const int64_t at = start_ + played;
-        if (at < track_.lengthMs) return at;
-        // Played to its natural end.
-        return track_.kind == TrackKind::Mp3 ? start_ : track_.lengthMs;
+        // Played to its natural end: the device says so at once.
+        if (start_ + (now - startedAt_) >= track_.lengthMs)
+            return track_.kind == TrackKind::Mp3 ? start_ : track_.lengthMs;
+        return start_ + (now - startedAt_) / track_.stepMs * track_.stepMs;
     }
 
     // Played to the natural end, or to where the sound of a cut file runs out.

@@ -188,6 +188,7 @@ struct Rig {
     void load(const std::vector<std::pair<std::string, int32_t>>& titles,
               TrackKind kind = TrackKind::Wav) {
         controls[FolderPathField].name = WidenCp1252(kFolder);
+        p.st.scannedFolder = WidenCp1252(kFolder);
         auto& combo = controls[TitleCombo];
         combo.items.clear();
         for (const auto& [name, ms] : titles) {

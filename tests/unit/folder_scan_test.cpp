@@ -223,12 +223,24 @@ TEST_F(FolderScan, HandWrittenFolders) {
     }
 }
 
-TEST_F(FolderScan, ScanListsTheFieldTextAsTyped) {
-    rig.controls[FolderPathField].name = u"D:\\Tape";
-    listing.add(u"D:\\Tape\\*.*", Named({"x.wav"}));
-    ScanFolderIntoList(p);
-    EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"x.wav"});
-    EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Tape");
+// A folder typed or pasted without its final separator (the form the address
+// bar gives) gets one: the titles open from the folder, not beside it.
+TEST_F(FolderScan, ATypedFolderGetsItsSeparator) {
+    struct Case {
+        std::u16string typed, scanned;
+    };
+    const std::vector<Case> cases = {
+        {u"D:\\Tape", u"D:\\Tape\\"}, {u"D:\\Tape\\", u"D:\\Tape\\"}, {u"D:/Tape/", u"D:/Tape/"},
+        {u"\\\\serveur\\partage", u"\\\\serveur\\partage\\"}, {u"", u""},
+    };
+    for (const Case& c : cases) {
+        rig.controls[FolderPathField].name = c.typed;
+        listing.add(ListingPattern(c.scanned), Named({"x.wav"}));
+        ScanFolderIntoList(p);
+        EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"x.wav"}) << ToUtf8(c.typed);
+        EXPECT_EQ(rig.controls[FolderPathField].name, c.scanned) << ToUtf8(c.typed);
+        EXPECT_EQ(p.st.scannedFolder, c.scanned) << ToUtf8(c.typed);
+    }
 }
 
 TEST_F(FolderScan, EmptyFolderLeavesFieldAndLabelAlone) {

@@ -70,24 +70,31 @@ TEST(PlatformTagFor, OnlyADirectoryMeans64Bits) {
         EXPECT_EQ(PlatformTagFor(answer), "32bits") << answer;
 }
 
-TEST(CheckPlatform, LooksAtTheFixedPathOnly) {
+// The folder the system names, wherever Windows is installed; the fixed path
+// only when it names none.
+TEST(CheckPlatform, LooksAtTheSystemsFolder) {
     struct Case {
-        bool present;
+        const char* name;
+        std::u16string named;  // by the system; "" for none
+        const char16_t* present;
         FoundEntry entry;
+        const char16_t* asked;
         const char* want;
     };
-    const Case cases[] = {
-        {true, Dir(), "64bits"},
-        {true, File(0), "32bits"},
-        {true, File(42), "32bits"},
-        {false, {}, "32bits"},
+    const std::vector<Case> cases = {
+        {"the usual folder", u"C:\\Program Files (x86)", u"C:\\Program Files (x86)", Dir(), u"C:\\Program Files (x86)", "64bits"},
+        {"Windows on drive D:", u"D:\\Program Files (x86)", u"D:\\Program Files (x86)", Dir(), u"D:\\Program Files (x86)", "64bits"},
+        {"a name in another script", u"E:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B (x86)", u"E:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B (x86)", Dir(), u"E:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B (x86)", "64bits"},
+        {"named but missing", u"D:\\Program Files (x86)", u"C:\\Program Files (x86)", Dir(), u"D:\\Program Files (x86)", "32bits"},
+        {"a plain file of that name", u"D:\\Program Files (x86)", u"D:\\Program Files (x86)", File(42), u"D:\\Program Files (x86)", "32bits"},
+        {"none named: the fixed path", u"", u"C:\\Program Files (x86)", Dir(), u"C:\\Program Files (x86)", "64bits"},
+        {"none named, none there", u"", u"C:\\Program Files", Dir(), u"C:\\Program Files (x86)", "32bits"},
     };
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         TableDirs dirs;
-        dirs.entries[u"C:\\Program Files"] = Dir();
-        if (c.present) dirs.entries[u"C:\\Program Files (x86)"] = c.entry;
-        EXPECT_EQ(CheckPlatform(dirs), c.want);
-        EXPECT_EQ(dirs.asked, std::vector<std::u16string>{u"C:\\Program Files (x86)"});
+        dirs.entries[c.present] = c.entry;
+        EXPECT_EQ(CheckPlatform(dirs, c.named), c.want) << c.name;
+        EXPECT_EQ(dirs.asked, std::vector<std::u16string>{c.asked}) << c.name;
     }
 }
 
