@@ -117,6 +117,8 @@ case "${1:-}" in
     [ -f "$envfile" ] || start >/dev/null
     . "$envfile"
     fixtures
+    # The strip's golden images (cases_pixels.cpp), read from the source tree.
+    export VIREO_E2E_GOLDEN="Z:${root//\//\\}\\tests\\e2e\\golden"
     exec wine64 "$@"
     ;;
   *) echo "usage: $0 start|run CMD...|stop" >&2; exit 2 ;;
