@@ -94,6 +94,9 @@ int Run(HINSTANCE instance) {
         // 11, 12. Controls with their tips, then their initial states.
         CreateControls(main, images, st.lengthSeconds);
         SetInitialStates(main);
+        // Focus cues stay hidden until the keyboard is used (Tab shows them),
+        // as in a dialog opened with the mouse.
+        SendMessageA(main, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
 
         Win32Controls controls(main);
         Win32Mci mci;
@@ -116,6 +119,8 @@ int Run(HINSTANCE instance) {
         // 16. The hand pointer over the clickable controls.
         handCursor = LoadCursorA(nullptr, IDC_HAND);
         for (ControlId id : HandCursorControls()) AttachCursor(GetDlgItem(main, id), handCursor);
+        // Once the strip shows: the names cost a library load nobody waits for.
+        NameForScreenReaders(main);
 
         // 17.
         RunMainLoop(p);

@@ -21,10 +21,24 @@ void Win32Boxes::showWideBox(std::string_view title, std::u16string_view text, u
     MessageBoxW(modal.owner(), Wide(x), Wide(t), MB_OK | flags);
 }
 
+bool Win32Events::moveFocus(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    if (msg.hwnd != main_ && msg.hwnd != backdrop_ && !IsChild(main_, msg.hwnd)) return false;
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    HWND from = GetFocus();
+    if (from && !IsChild(main_, from)) from = nullptr;
+    if (HWND to = GetNextDlgTabItem(main_, from, GetKeyState(VK_SHIFT) < 0)) {
+        // From now on the focused button shows its focus rectangle.
+        SendMessageA(main_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        SetFocus(to);
+    }
+    return true;
+}
+
 Event Win32Events::nextEvent() {
     MSG msg;
     bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD) != FALSE;
-    if (got) {
+    if (got && !moveFocus(msg)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

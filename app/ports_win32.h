@@ -23,6 +23,9 @@ public:
     uint32_t nowMs() override { return GetTickCount(); }
 
 private:
+    // Tab and Shift+Tab move the focus through the strip's enabled controls,
+    // as a dialog's keyboard does; true when the key was taken for that.
+    bool moveFocus(const MSG& msg);
     HWND backdrop_, main_;
 };
 

@@ -25,6 +25,7 @@ BOOL CALLBACK CollectWindow(HWND h, LPARAM lp) {
 void SetModalStrip(HWND main) { g_strip = main; }
 
 ModalScope::ModalScope() {
+    focus_ = GetFocus();
     HWND fg = GetForegroundWindow();
     DWORD pid = 0;
     if (fg) GetWindowThreadProcessId(fg, &pid);
@@ -49,6 +50,8 @@ void ModalScope::Flash(DWORD how) {
 
 ModalScope::~ModalScope() {
     for (HWND h : disabled_) EnableWindow(h, TRUE);
+    // Back from the box, the keyboard is where it was, as after a dialog's box.
+    if (focus_ && IsWindow(focus_) && IsWindowEnabled(focus_) && IsWindowVisible(focus_)) SetFocus(focus_);
     // Answered: the user has come back.
     if (flashing_) Flash(FLASHW_STOP);
 }

@@ -11,7 +11,7 @@ namespace vireo {
 // program is in front, the strip (once it shows), whose taskbar button then
 // flashes: a program in the background may not take the foreground, and a box
 // that belonged to nobody would sit behind a strip that no longer answers.
-// The windows are enabled again on exit.
+// The windows are enabled again on exit, and the focus goes back where it was.
 // The strip's main window, which owns the boxes while another program is in front.
 void SetModalStrip(HWND main);
 
@@ -26,6 +26,7 @@ public:
 private:
     void Flash(DWORD how);
     HWND owner_ = nullptr;
+    HWND focus_ = nullptr;  // the control that had the keyboard
     bool flashing_ = false;
     std::vector<HWND> disabled_;
 };

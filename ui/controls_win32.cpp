@@ -1,5 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <oleacc.h>
 
 #include <vector>
 
@@ -57,6 +59,20 @@ HBITMAP PremultipliedCopy(PlatformImages& images, int picture) {
     return copy;
 }
 
+bool ShowsFocus(HWND h) { return GetFocus() == h && !(SendMessageA(h, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS); }
+
+// The dotted focus rectangle, every other pixel of its outline in the inverse
+// of the face colour, as the platform draws it. Set, not inverted: the face is
+// drawn again on many messages, and an inverted rectangle drawn twice vanishes.
+void DrawFocusDots(HDC dc, const RECT& r) {
+    const COLORREF dot = GetSysColor(COLOR_BTNFACE) ^ 0x00FFFFFF;
+    for (int x = r.left; x < r.right; ++x)
+        for (int y = r.top; y < r.bottom; ++y) {
+            const bool edge = x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1;
+            if (edge && (x + y) % 2 == 0) SetPixelV(dc, x, y, dot);
+        }
+}
+
 void DrawFace(HWND h, const Face& f) {
     PlatformImages& img = *f.images;
     int pw = img.width(f.picture), ph = img.height(f.picture);
@@ -86,10 +102,10 @@ void DrawFace(HWND h, const Face& f) {
         }
         SelectClipRgn(dc, nullptr);
     }
-    if (GetFocus() == h && !(SendMessageA(h, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+    if (ShowsFocus(h)) {
         RECT focus = rc;
         InflateRect(&focus, -3, -3);
-        DrawFocusRect(dc, &focus);
+        DrawFocusDots(dc, focus);
     }
     ReleaseDC(h, dc);
 }
@@ -104,6 +120,12 @@ LRESULT CALLBACK ImageButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR,
         if (face->symbol) DeleteObject(face->symbol);
         delete face;
         break;
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+        // The focus dots are set, not inverted: only a whole new face takes them away.
+        InvalidateRect(h, nullptr, FALSE);
+        DrawFace(h, *face);
+        break;
     case WM_MOUSEMOVE:
         if (GetCapture() != h) break;
         [[fallthrough]];
@@ -112,9 +134,7 @@ LRESULT CALLBACK ImageButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR,
     case BM_SETSTATE:
     case BM_SETCHECK:
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
     case WM_ENABLE:
-    case WM_UPDATEUISTATE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
@@ -122,6 +142,38 @@ LRESULT CALLBACK ImageButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR,
     case WM_KEYDOWN:
     case WM_KEYUP:
         DrawFace(h, *face);
+        break;
+    }
+    return result;
+}
+
+// The check boxes have no room for the text a focus rectangle would go
+// around: the dots go around the box instead.
+LRESULT CALLBACK CheckBoxProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    LRESULT result = DefSubclassProc(h, m, wp, lp);
+    switch (m) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(h, CheckBoxProc, kFaceSubclass);
+        break;
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+        InvalidateRect(h, nullptr, FALSE);
+        break;
+    case WM_PAINT:
+    case WM_SETFOCUS:
+    case WM_ENABLE:
+    case BM_SETCHECK:
+    case BM_SETSTATE:
+    case WM_LBUTTONUP:
+    case WM_KEYUP:
+        if (ShowsFocus(h)) {
+            RECT rc;
+            GetClientRect(h, &rc);
+            if (HDC dc = GetDC(h)) {
+                DrawFocusDots(dc, rc);
+                ReleaseDC(h, dc);
+            }
+        }
         break;
     }
     return result;
@@ -135,7 +187,9 @@ struct Made {
 
 Made KindOf(ControlKind k) {
     switch (k) {
-    case ControlKind::ImageButton: return {"Button", WS_TABSTOP | BS_PUSHBUTTON, 0};
+    // BS_BITMAP without a bitmap: the face shows no text, the window text
+    // names the button for a screen reader.
+    case ControlKind::ImageButton: return {"Button", WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP, 0};
     case ControlKind::TextLabel: return {"Static", SS_LEFT, WS_EX_CLIENTEDGE};
     case ControlKind::EditField: return {"Edit", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::ComboBox: return {"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
@@ -171,8 +225,11 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
             h = CreateWindowExW(made.exStyle, Wide(cls), Wide(text), style, c.x, c.y, c.width, height, main, menu,
                                 inst, nullptr);
         } else {
-            h = CreateWindowExA(made.exStyle, made.cls, c.text, style, c.x, c.y, c.width, height, main, menu, inst,
-                                nullptr);
+            // A button's or a check box's name is its window text; the 15-pixel check
+            // boxes have no room to show it.
+            const bool named = c.kind == ControlKind::ImageButton || c.kind == ControlKind::CheckBox;
+            h = CreateWindowExA(made.exStyle, made.cls, named ? c.spoken : c.text, style, c.x, c.y, c.width, height,
+                                main, menu, inst, nullptr);
         }
         if (!h) continue;
         switch (c.kind) {
@@ -198,11 +255,37 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
             SendMessageA(h, PBM_SETBKCOLOR, 0, RGB(c.background->r, c.background->g, c.background->b));
             break;
         case ControlKind::CheckBox:
+            SetWindowSubclass(h, CheckBoxProc, kFaceSubclass, 0);
             break;
         }
         if (c.tip == TipKind::Balloon) AddBalloonTip(nullptr, h, c.tipTitle, c.tipText);
         if (c.tip == TipKind::Plain) SetPlainTip(h, c.tipText);
     }
+}
+
+namespace {
+
+// The accessibility layer's annotation service and the name property; kept
+// here so that the build needs no import library for them.
+const GUID kClsidAccPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+const GUID kIidAccPropServices = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+const GUID kPropIdAccName = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+
+}  // namespace
+
+void NameForScreenReaders(HWND main) {
+    IAccPropServices* services = nullptr;
+    if (CoCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIidAccPropServices,
+                         reinterpret_cast<void**>(&services)) != S_OK ||
+        !services)
+        return;
+    for (const ControlSpec& c : ControlTable()) {
+        if (!*c.spoken || c.kind == ControlKind::ImageButton || c.kind == ControlKind::CheckBox) continue;
+        const std::u16string name = WidenCp1252(c.spoken);
+        services->SetHwndPropStr(GetDlgItem(main, c.id), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                 kPropIdAccName, Wide(name));
+    }
+    services->Release();
 }
 
 void SetInitialStates(HWND main) {

@@ -32,6 +32,9 @@ struct ControlSpec {
     TipKind tip;
     const char* tipTitle;        // balloon tips only
     const char* tipText;
+    // What a screen reader calls it: a button's window text (never drawn), or
+    // the name given to the field, the list and the time displays; "" for none.
+    const char* spoken = "";
 };
 
 // In creation order.

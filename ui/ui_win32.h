@@ -29,6 +29,10 @@ int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE op
 // Controls (controls_win32.cpp).
 void CreateControls(HWND main, PlatformImages& images, int64_t barUpper);
 void SetInitialStates(HWND main);
+// The path field, the title list and the time displays named for screen
+// readers (dynamic annotation: nothing is drawn). The buttons and check
+// boxes carry their names as window texts. COM must be initialised.
+void NameForScreenReaders(HWND main);
 
 // Remembers what it last wrote to the labels and the bar: the main loop writes
 // the same texts 50 times a second, and each write would repaint the control

@@ -426,6 +426,29 @@ void mouseButton(bool down) {
     SendInput(1, &in, sizeof in);
 }
 
+void pressKey(WORD key, std::initializer_list<WORD> held) {
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD vk, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    for (WORD h : held) add(h, false);
+    add(key, false);
+    add(key, true);
+    for (auto it = std::rbegin(held); it != std::rend(held); ++it) add(*it, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND focusOf(HWND window) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui)) return nullptr;
+    return gui.hwndFocus;
+}
+
 void dragMouse(POINT from, POINT to, int steps) {
     mouseTo(from.x, from.y);
     Sleep(100);

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -121,6 +122,10 @@ bool mouseTo(int x, int y);  // absolute screen position; true when the pointer 
 void mouseButton(bool down);
 // Press at `from`, move in steps to `to`, release.
 void dragMouse(POINT from, POINT to, int steps = 10);
+// A key pressed and released, with `held` keys (VK_SHIFT, VK_MENU...) around it.
+void pressKey(WORD key, std::initializer_list<WORD> held = {});
+// The window with the keyboard focus in the thread that owns `window`.
+HWND focusOf(HWND window);
 
 // --- the pointer on the screen ------------------------------------------------------
 

@@ -108,10 +108,16 @@ bool SameKey(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::vector<PrefEntry> Model(const std::vector<std::string>& lines) {
+    std::vector<PrefEntry> out;
+    for (const std::string& l : lines) out.push_back(Model(l));
+    return out;
+}
+
 // Index of the top-level pair a lookup of the stored key finds, or -1.
-int Lookup(const std::vector<std::string>& lines, std::string_view storedKey) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        PrefEntry e = Model(lines[i]);
+int Lookup(const std::vector<PrefEntry>& entries, std::string_view storedKey) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const PrefEntry& e = entries[i];
         if (e.kind == PrefEntry::Group) return -1;
         if (e.kind == PrefEntry::Pair && SameKey(e.key, storedKey)) return int(i);
     }
@@ -124,13 +130,23 @@ bool LooksUtf8(std::string_view bytes) {
     return high && model::DecodeUtf8(bytes, false).wellFormed;
 }
 
+// A file by the model: its encoding, its entry lines and what they hold.
 struct Document {
     bool utf8 = false;
-    std::string_view content;
+    std::vector<std::string> lines;
+    std::vector<PrefEntry> entries;
 };
 Document Split(std::string_view file) {
-    if (file.substr(0, 3) == kMark) return {true, file.substr(3)};
-    return {LooksUtf8(file), file};
+    Document d;
+    if (file.substr(0, 3) == kMark) {
+        d.utf8 = true;
+        file.remove_prefix(3);
+    } else {
+        d.utf8 = LooksUtf8(file);
+    }
+    d.lines = EntryLines(file);
+    d.entries = Model(d.lines);
+    return d;
 }
 
 // A program text (Windows-1252) as a document spells it.
@@ -144,21 +160,20 @@ std::u16string ReadBack(std::u16string_view v) {
 }
 
 // readString of a document, by the model.
-std::u16string ModelRead(const Document& doc, const std::vector<std::string>& lines, std::string_view key) {
-    const int at = Lookup(lines, Stored(doc.utf8, key));
+std::u16string ModelRead(const Document& doc, std::string_view key) {
+    const int at = Lookup(doc.entries, Stored(doc.utf8, key));
     if (at < 0) return kNone;
-    const std::string value = Model(lines[size_t(at)]).value;
-    const std::string_view raw = RTrim(std::string_view(value).substr(0, value.find('\0')));
+    const std::string_view value = doc.entries[size_t(at)].value;
+    const std::string_view raw = RTrim(value.substr(0, value.find('\0')));
     return doc.utf8 ? model::DecodeUtf8(raw, true).units : model::Widen(raw);
 }
 
 // The top-level keys of the document the program could ask for: those that are
 // the spelling of some Windows-1252 text, without NUL; the first few stand for
 // all (each lookup walks the document).
-std::vector<std::string> ProgramKeys(const Document& doc, const std::vector<std::string>& lines) {
+std::vector<std::string> ProgramKeys(const Document& doc) {
     std::vector<std::string> keys;
-    for (const std::string& l : lines) {
-        PrefEntry e = Model(l);
+    for (const PrefEntry& e : doc.entries) {
         if (e.kind == PrefEntry::Group || keys.size() == 8) break;
         if (e.kind != PrefEntry::Pair || e.key.find('\0') != std::string::npos) continue;
         const std::optional<std::string> k =
@@ -180,7 +195,6 @@ bool SpellsFolderKey(std::string_view key) { return SameKey(key, kKey); }
 void RoundTrip(MemoryFiles& files, const std::string& key, const std::u16string& value) {
     const std::string before = files.bytes;
     const Document doc = Split(before);
-    const std::vector<std::string> lines = EntryLines(doc.content);
 
     // A value is one line.
     const std::u16string line = value.substr(0, value.find_first_of(u"\r\n"));
@@ -199,16 +213,16 @@ void RoundTrip(MemoryFiles& files, const std::string& key, const std::u16string&
 
     // The lines, turned to UTF-8 when the document is; the changed one in its
     // place or the new one at the end of the top-level section.
-    std::vector<std::string> want = lines;
+    std::vector<std::string> want = doc.lines;
     if (utf8 && !doc.utf8)
         for (std::string& l : want) l = Stored(true, l);
     const std::string changed = Stored(utf8, key) + " = " + (utf8 ? model::Utf8(line) : *spelled);
-    const int at = Lookup(want, Stored(utf8, key));
+    const int at = Lookup(Model(want), Stored(utf8, key));
     if (at >= 0) {
         want[size_t(at)] = changed;
     } else {
         size_t end = 0;
-        while (end < want.size() && Model(want[end]).kind != PrefEntry::Group) ++end;
+        while (end < want.size() && doc.entries[end].kind != PrefEntry::Group) ++end;
         want.insert(want.begin() + long(end), changed);
     }
     // Every line ends with CR LF; a UTF-8 document starts with the mark on a
@@ -230,9 +244,9 @@ void RoundTrip(MemoryFiles& files, const std::string& key, const std::u16string&
         if (written.utf8 == utf8) {
             CHECK(prefs.readString(key, kNone) == ReadBack(line));
             // Every other line means what it meant.
-            for (const std::string& k : ProgramKeys(doc, lines))
+            for (const std::string& k : ProgramKeys(doc))
                 if (!SameKey(Stored(doc.utf8, k), Stored(doc.utf8, key)))
-                    CHECK(prefs.readString(k, kNone) == ModelRead(doc, lines, k));
+                    CHECK(prefs.readString(k, kNone) == ModelRead(doc, k));
         }
         // The same change once more writes the same bytes.
         prefs.writeString(key, value);
@@ -274,15 +288,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Straight from the fuzzer's buffer, so a read past its end is caught.
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     const Document doc = Split(file);
-    const std::vector<PrefEntry> entries = vireo::ParsePreferences(doc.content);
     CHECK(vireo::LooksLikeUtf8(file) == LooksUtf8(file));
-
-    const std::vector<std::string> lines = EntryLines(doc.content);
-    CHECK(entries.size() == lines.size());
-    for (size_t i = 0; i < lines.size(); ++i) CHECK(entries[i] == Model(lines[i]));
+    CHECK(vireo::ParsePreferences(file.substr(file.substr(0, 3) == kMark ? 3 : 0)) == doc.entries);
 
     // Reading alone writes nothing, and finds what the model finds.
-    std::vector<std::string> keys = ProgramKeys(doc, lines);
+    std::vector<std::string> keys = ProgramKeys(doc);
     keys.insert(keys.begin(), {kKey, "r\xE9PERTOIRE"});
     MemoryFiles files;
     files.bytes.assign(file);
@@ -290,7 +300,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         PreferencesFile prefs(files);
         CHECK(prefs.open(u"Vireo.ini"));
         CHECK(prefs.isUtf8() == doc.utf8);
-        for (const std::string& k : keys) CHECK(prefs.readString(k, kNone) == ModelRead(doc, lines, k));
+        for (const std::string& k : keys) CHECK(prefs.readString(k, kNone) == ModelRead(doc, k));
         prefs.close();
     }
     CHECK(files.rewrites == 0);

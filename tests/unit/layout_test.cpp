@@ -77,6 +77,39 @@ TEST(ControlTable, TipsAndColours) {
     EXPECT_EQ(*FindControl(TrackProgressBar)->background, (Rgb{205, 211, 211}));
 }
 
+// What a screen reader says for each control is what the eye reads beside
+// it: a button's tip (the balloon's title for the two folder buttons), the
+// caption painted beside a check box or a time display.
+TEST(ControlTable, SpokenNamesAreWhatTheEyeReads) {
+    auto captionNear = [](const ControlSpec& c, bool right) -> std::string {
+        const Caption* best = nullptr;
+        for (const Caption& cap : BackdropCaptions()) {
+            if (cap.y < c.y - 3 || cap.y > c.y + c.height) continue;
+            const bool beside = right ? cap.x >= c.x + c.width : cap.x < c.x;
+            if (beside && (!best || (right ? cap.x < best->x : cap.x > best->x))) best = &cap;
+        }
+        return best ? best->text : "";
+    };
+    int named = 0;
+    for (const auto& c : ControlTable()) {
+        std::string want;
+        switch (c.kind) {
+        case ControlKind::ImageButton: want = c.tip == TipKind::Balloon ? c.tipTitle : c.tipText; break;
+        case ControlKind::CheckBox: want = captionNear(c, true); break;
+        case ControlKind::TextLabel: want = c.id == ContentLabel ? "" : captionNear(c, false); break;
+        case ControlKind::EditField: want = "Répertoire"; break;
+        case ControlKind::ComboBox: want = "Titres"; break;
+        case ControlKind::ProgressBar: want = ""; break;
+        }
+        EXPECT_EQ(c.spoken, want) << c.name;
+        named += *c.spoken != '\0';
+    }
+    EXPECT_EQ(named, 14 + 2 + 4);
+    EXPECT_EQ(std::string(FindControl(UserFolderButton)->spoken), "Préférences Utilisateur");
+    EXPECT_EQ(std::string(FindControl(ContinuousCheck)->spoken), "Lecture continue");
+    EXPECT_EQ(std::string(FindControl(DurationDisplay)->spoken), "Durée");
+}
+
 TEST(ControlTable, HandPointerGoesOnEveryImageButtonAndBothCheckBoxes) {
     std::set<int> expected;
     for (const auto& c : ControlTable())
