@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "core/modal_win32.h"
+#include "core/system_dlls_win32.h"
 
 namespace vireo {
 
@@ -133,7 +134,7 @@ std::string Win32FolderRequester::browse(std::string_view prompt, std::string_vi
     // Loaded on first use and kept: the player does not link the shell, and
     // unloading it after every browse would load it afresh, caches and all, the next time.
     static HMODULE shell = nullptr;  // one thread: no guard needed
-    if (!shell) shell = LoadLibraryA("SHELL32.DLL");
+    if (!shell) shell = SystemDll(L"shell32.dll");
     if (!shell) return {};
     auto browseA = Export<BrowseForFolderA>(shell, "SHBrowseForFolderA", "SHBrowseForFolder");
     auto pathA = Export<GetPathFromIDListA>(shell, "SHGetPathFromIDListA", "SHGetPathFromIDList");
