@@ -45,6 +45,16 @@ if(driver_sources)
   target_link_libraries(vireo_driver PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 psapi version)
   target_link_options(vireo_driver PRIVATE ${static_flags})
   set_target_properties(vireo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # The planting case: the DLL it copies beside the player under the names of the
+  # DLLs the player loads, and the program it compares the player with.
+  add_library(planted MODULE tests/e2e/planted_dll.c)
+  set_target_properties(planted PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  add_executable(reference WIN32 tests/e2e/reference_program.c)
+  target_link_libraries(reference PRIVATE ole32 gdi32 user32)
+  set_target_properties(reference PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  target_link_options(planted PRIVATE ${static_flags})
+  target_link_options(reference PRIVATE ${static_flags})
+  add_dependencies(vireo_driver planted reference)
   include(${CMAKE_CURRENT_LIST_DIR}/e2e.cmake)
 endif()
 
