@@ -24,6 +24,10 @@ for exe in "$@"; do
   for flag in HIGH_ENTROPY_VA:0x20 DYNAMIC_BASE:0x40 NX_COMPAT:0x100; do
     (( 16#$flags & ${flag#*:} )) || { echo "$exe: its header lacks ${flag%%:*}" >&2; wrong=1; }
   done
-  if [ $wrong -eq 0 ]; then echo "$exe imports $(echo $imports), all KnownDLLs; DllCharacteristics $flags"; else status=1; fi
+  if [ $wrong -eq 0 ]; then
+    echo "$exe imports $(echo $imports), all KnownDLLs; DllCharacteristics $flags"
+  else
+    status=1
+  fi
 done
 exit $status
