@@ -9,10 +9,9 @@ namespace vireo {
 namespace {
 
 void Play(Player& p) {
-    p.st.currentTitle = p.io.controls.text(TitleCombo);
-    PlayTrack(p, p.st.currentTitle);
-    // Whether the file opened or not.
-    p.io.controls.setEnabled(UserFolderButton, false);
+    p.st.currentTitle = p.io.controls.name(TitleCombo);
+    // A title that did not open leaves the default folder free to change.
+    if (PlayTrack(p, p.st.currentTitle)) p.io.controls.setEnabled(UserFolderButton, false);
 }
 
 void LaunchVolumeMixer(Player& p) {
@@ -28,8 +27,14 @@ void OpenWebPage(Player& p) {
 void OnControl(Player& p, int id) {
     switch (id) {
         case PlayButton: Play(p); break;
-        case PauseButton: PauseTrack(p); break;
-        case ResumeButton: ResumeTrack(p); break;
+        // The end of the title may have come in the pass that took the click:
+        // a button disabled since then no longer stands for its command.
+        case PauseButton:
+            if (p.io.controls.isEnabled(PauseButton)) PauseTrack(p);
+            break;
+        case ResumeButton:
+            if (p.io.controls.isEnabled(ResumeButton)) ResumeTrack(p);
+            break;
         case StopButton: StopTrack(p); break;
         case SelectFolderButton: BrowseMusicFolder(p); break;
         case UserFolderButton:

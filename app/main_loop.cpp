@@ -19,10 +19,12 @@ bool RunPass(Player& p) {
     // Only an open track can end. Without this guard a last length text of
     // "0:00" would equal the idle reading on every pass after the track closed,
     // and the end handling would start titles by itself or repeat a failing open.
-    if (poll != 0)
+    if (poll != 0) {
         p.st.watchingPosition = false;
-    else if (p.io.controls.text(ElapsedDisplay) == p.io.controls.text(DurationDisplay) || TrackStalled(p))
+        p.st.lastSecondReached = false;
+    } else if (TrackEnded(p)) {
         HandleEndOfTrack(p);
+    }
 
     if (hasEvent) {
         Dispatch(p, p.st.event);
@@ -34,6 +36,19 @@ bool RunPass(Player& p) {
 void RunMainLoop(Player& p) {
     while (RunPass(p)) {
     }
+    ClosePlayback(p);
+}
+
+void ClosePlayback(Player& p) { CloseTrack(p); }
+
+bool TrackEnded(Player& p) {
+    ProgramState& st = p.st;
+    ControlPort& c = p.io.controls;
+    if (!c.isEnabled(PauseButton)) return false;
+    if (!st.lastSecondReached && c.text(ElapsedDisplay) == c.text(DurationDisplay)) st.lastSecondReached = true;
+    if (!st.lastSecondReached) return TrackStalled(p);
+    if (st.lengthMs > 0 && st.positionMs >= st.lengthMs) return true;
+    return SendMciCommand(p, mci::kStatusModeWait) == 0 && st.replyText == "stopped";
 }
 
 bool TrackStalled(Player& p) {
@@ -54,9 +69,22 @@ bool TrackStalled(Player& p) {
 
 namespace {
 
+// Ended: Play and SELECTION enabled, Pause, Reprendre and Stop disabled, the
+// taskbar's animation gone. USER keeps its state.
+void EndRun(Player& p) {
+    ControlPort& c = p.io.controls;
+    c.setEnabled(PlayButton, true);
+    c.setEnabled(PauseButton, false);
+    c.setEnabled(ResumeButton, false);
+    c.setEnabled(StopButton, false);
+    c.setEnabled(SelectFolderButton, true);
+    p.io.taskbar.setProgress(kTaskbarNoProgress);
+}
+
 void PlaySelected(Player& p) {
-    p.st.currentTitle = p.io.controls.text(TitleCombo);
-    PlayTrack(p, p.st.currentTitle);
+    p.st.currentTitle = p.io.controls.name(TitleCombo);
+    // A title renamed or deleted since the scan: its box, and the run is over.
+    if (!PlayTrack(p, p.st.currentTitle)) EndRun(p);
 }
 
 }  // namespace
@@ -74,20 +102,13 @@ void HandleEndOfTrack(Player& p) {
         } else if (p.st.nextIndex == p.st.titleCount && continuous) {
             c.setState(TitleCombo, 0);
             PlaySelected(p);
-        } else if (p.st.nextIndex == p.st.titleCount) {
-            c.setEnabled(PlayButton, true);
-            c.setEnabled(PauseButton, false);
-            c.setEnabled(StopButton, false);
-            c.setEnabled(SelectFolderButton, true);
+        } else {
+            EndRun(p);
         }
     } else if (continuous) {
         PlaySelected(p);
     } else {
-        c.setEnabled(PlayButton, true);
-        c.setEnabled(StopButton, false);
-        c.setEnabled(PauseButton, false);
-        c.setEnabled(ResumeButton, false);
-        c.setEnabled(SelectFolderButton, true);
+        EndRun(p);
     }
 }
 

@@ -15,6 +15,13 @@ constexpr uint32_t kStallMs = 3000;
 bool RunPass(Player& p);
 // Passes until QuitFlag is 1 after a dispatched event.
 void RunMainLoop(Player& p);
+// Whether the playing title has ended. A paused one (Pause disabled) never
+// has. Once its elapsed text has met its length text it has reached its last
+// whole second, and it ends when its position reaches its length or the
+// device says it has stopped: the rest of that second is heard, and a position
+// that falls back after the end (some MPEG drivers) does not hide it.
+// Otherwise the stall check below decides.
+bool TrackEnded(Player& p);
 // A title whose file holds less sound than its header promised stops short of
 // its length, and its elapsed text never reaches the duration text. True when
 // the position has stood still for kStallMs while the title plays (Pause
@@ -23,7 +30,11 @@ void RunMainLoop(Player& p);
 // and Resume.
 bool TrackStalled(Player& p);
 // Closes the ended track and starts the next, first or same title, or ends the
-// run, by the two mode check boxes.
+// run, by the two mode check boxes. A successor that cannot be opened ends the
+// run too, after its box.
 void HandleEndOfTrack(Player& p);
+// Shutdown's share of playback: the device is closed before the windows and
+// COM go, or it could stay unusable.
+void ClosePlayback(Player& p);
 
 }  // namespace vireo

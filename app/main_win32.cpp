@@ -8,8 +8,10 @@
 #include "app/main_loop.h"
 #include "app/ports_win32.h"
 #include "app/startup.h"
+#include "core/modal_win32.h"
 #include "core/player.h"
 #include "core/system_dlls_win32.h"
+#include "core/wide_win32.h"
 #include "library/folder_scan.h"
 #include "library/storage_win32.h"
 #include "playback/mci_win32.h"
@@ -22,6 +24,14 @@ namespace vireo {
 namespace {
 
 constexpr int kBackdropPicture = 20;
+
+// The folder 64-bit Windows keeps for 32-bit programs, wherever it is
+// installed; "" when the system names none.
+std::u16string ProgramFilesX86() {
+    wchar_t folder[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"ProgramFiles(x86)", folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? FromWide(folder, n) : std::u16string();
+}
 
 int Run(HINSTANCE instance) {
     // 1. Program state starts zeroed; one thread, COM in a single-threaded apartment.
@@ -40,12 +50,12 @@ int Run(HINSTANCE instance) {
 
     // 3. Platform check, acted on in step 7.
     Win32Directories dirs;
-    st.platformTag = CheckPlatform(dirs);
+    st.platformTag = CheckPlatform(dirs, ProgramFilesX86());
 
-    // 4, 5.
-    char path[260];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    st.programPath.assign(path, n < sizeof path ? n : 0);
+    // 4, 5. Wide: the program's folder may be one the code page cannot spell.
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    st.programPath = FromWide(path, n < MAX_PATH ? n : 0);
     st.programDir = ProgramDirOf(st.programPath);
     st.lengthSeconds = 100;
 
@@ -75,6 +85,7 @@ int Run(HINSTANCE instance) {
     // 9. MainWindow, colour-keyed, owned by the backdrop.
     main = OpenMainWindow(instance, backdrop);
     if (!main) goto S3;
+    SetModalStrip(main);
 
     {
         // 10. ReplyBuffer.

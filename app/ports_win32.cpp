@@ -3,7 +3,9 @@
 #include <shellapi.h>
 
 #include "core/modal_win32.h"
+#include "core/names.h"
 #include "core/system_dlls_win32.h"
+#include "core/wide_win32.h"
 #include "ui/ui_win32.h"
 
 namespace vireo {
@@ -12,6 +14,12 @@ void Win32Boxes::showBox(std::string_view title, std::string_view text, unsigned
     std::string t(title), x(text);
     ModalScope modal;
     MessageBoxA(modal.owner(), x.c_str(), t.c_str(), MB_OK | flags);
+}
+
+void Win32Boxes::showWideBox(std::string_view title, std::u16string_view text, unsigned flags) {
+    std::u16string t = WidenCp1252(title), x(text);
+    ModalScope modal;
+    MessageBoxW(modal.owner(), Wide(x), Wide(t), MB_OK | flags);
 }
 
 Event Win32Events::nextEvent() {

@@ -12,6 +12,7 @@ namespace vireo {
 class Win32Boxes : public BoxPort {
 public:
     void showBox(std::string_view title, std::string_view text, unsigned flags) override;
+    void showWideBox(std::string_view title, std::u16string_view text, unsigned flags) override;
 };
 
 class Win32Events : public EventPort {

@@ -4,8 +4,8 @@
 
 namespace vireo {
 
-int64_t FileSizeQuery(DirectoryPort& dirs, std::string path) {
-    while (!path.empty() && path.back() == '\\') path.pop_back();
+int64_t FileSizeQuery(DirectoryPort& dirs, std::u16string path) {
+    while (!path.empty() && path.back() == u'\\') path.pop_back();
     // An empty name can only be missing; don't hand it to the platform.
     if (path.empty()) return -1;
     const FoundEntry e = dirs.find(path);
@@ -18,14 +18,15 @@ std::string PlatformTagFor(int64_t answer) {
     return std::string(answer == -2 ? kPlatform64 : kPlatform32);
 }
 
-std::string CheckPlatform(DirectoryPort& dirs) {
-    return PlatformTagFor(FileSizeQuery(dirs, std::string(kPlatformCheckPath)));
+std::string CheckPlatform(DirectoryPort& dirs, std::u16string_view programFilesX86) {
+    const std::u16string_view folder = programFilesX86.empty() ? kPlatformCheckPath : programFilesX86;
+    return PlatformTagFor(FileSizeQuery(dirs, std::u16string(folder)));
 }
 
-std::string ProgramDirOf(std::string_view programPath) {
-    const size_t cut = programPath.find_last_of("\\/");
-    if (cut == std::string_view::npos) return ".\\";
-    return std::string(programPath.substr(0, cut + 1));
+std::u16string ProgramDirOf(std::u16string_view programPath) {
+    const size_t cut = programPath.find_last_of(u"\\/");
+    if (cut == std::u16string_view::npos) return u".\\";
+    return std::u16string(programPath.substr(0, cut + 1));
 }
 
 }  // namespace vireo

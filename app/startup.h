@@ -10,8 +10,8 @@ namespace vireo {
 
 class DirectoryPort;
 
-// The one path the platform check looks at; the drive letter is fixed.
-inline constexpr std::string_view kPlatformCheckPath = "C:\\Program Files (x86)";
+// The folder the platform check looks at when the system names none.
+inline constexpr std::u16string_view kPlatformCheckPath = u"C:\\Program Files (x86)";
 
 inline constexpr std::string_view kRefusalTitle = "Erreur!";
 inline constexpr std::string_view kRefusalText =
@@ -24,16 +24,18 @@ inline constexpr std::string_view kPlatform32 = "32bits";
 
 // -1 when nothing of that name exists, -2 for a directory, else the file's size.
 // Trailing backslashes are removed before the lookup.
-int64_t FileSizeQuery(DirectoryPort& dirs, std::string path);
+int64_t FileSizeQuery(DirectoryPort& dirs, std::u16string path);
 
 // "64bits" only when the answer says directory.
 std::string PlatformTagFor(int64_t answer);
 
-// The platform check as start-up runs it.
-std::string CheckPlatform(DirectoryPort& dirs);
+// The platform check as start-up runs it, on the folder the system names for
+// 32-bit programs (Windows installed on another drive has it there), or on
+// kPlatformCheckPath when it names none. Only 64-bit Windows has that folder.
+std::string CheckPlatform(DirectoryPort& dirs, std::u16string_view programFilesX86);
 
 // Up to and including the last backslash or slash; ".\" when there is none, so
 // that the result always ends with a separator and names the current folder.
-std::string ProgramDirOf(std::string_view programPath);
+std::u16string ProgramDirOf(std::u16string_view programPath);
 
 }  // namespace vireo

@@ -49,14 +49,18 @@ public:
     virtual ~ControlPort() = default;
     virtual void setEnabled(ControlId id, bool enabled) = 0;
     virtual bool isEnabled(ControlId id) = 0;
+    // The program's own texts (Windows-1252).
     virtual void setText(ControlId id, std::string_view text) = 0;
-    // For TitleCombo: the selected item's text ("" when none is selected).
     virtual std::string text(ControlId id) = 0;
+    // Names as the disk spells them: FolderPathField's text; for TitleCombo,
+    // name() is the selected item ("" when none is selected).
+    virtual void setName(ControlId id, std::u16string_view name) = 0;
+    virtual std::u16string name(ControlId id) = 0;
     // Check box tick (1/0), TitleCombo selected index (-1 none), bar position.
     virtual void setState(ControlId id, int64_t value) = 0;
     virtual int64_t state(ControlId id) = 0;
     virtual void clearItems(ControlId id) = 0;
-    virtual void appendItem(ControlId id, std::string_view item) = 0;
+    virtual void appendItem(ControlId id, std::u16string_view item) = 0;
     // The bar's lower bound stays 0.
     virtual void setUpperBound(ControlId id, int64_t upper) = 0;
 };

@@ -4,6 +4,8 @@ namespace vireo {
 
 namespace {
 
+HWND g_strip = nullptr;
+
 struct Collect {
     DWORD pid;
     HWND keep;
@@ -20,19 +22,35 @@ BOOL CALLBACK CollectWindow(HWND h, LPARAM lp) {
 
 }  // namespace
 
+void SetModalStrip(HWND main) { g_strip = main; }
+
 ModalScope::ModalScope() {
     HWND fg = GetForegroundWindow();
     DWORD pid = 0;
     if (fg) GetWindowThreadProcessId(fg, &pid);
-    if (fg && pid == GetCurrentProcessId()) owner_ = fg;
+    if (fg && pid == GetCurrentProcessId()) {
+        owner_ = fg;
+    } else if (g_strip && IsWindowVisible(g_strip)) {
+        owner_ = g_strip;
+        flashing_ = true;  // another program is in front
+    }
     // The owner is disabled by the dialog itself when it opens; the others by us.
     Collect c{GetCurrentProcessId(), owner_, &disabled_};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&c));
     for (HWND h : disabled_) EnableWindow(h, FALSE);
+    // The window with the taskbar button flashes until the user comes back.
+    if (flashing_) Flash(FLASHW_ALL | FLASHW_TIMERNOFG);
+}
+
+void ModalScope::Flash(DWORD how) {
+    FLASHWINFO flash{sizeof flash, GetAncestor(owner_, GA_ROOTOWNER), how, 0, 0};
+    FlashWindowEx(&flash);
 }
 
 ModalScope::~ModalScope() {
     for (HWND h : disabled_) EnableWindow(h, TRUE);
+    // Answered: the user has come back.
+    if (flashing_) Flash(FLASHW_STOP);
 }
 
 }  // namespace vireo

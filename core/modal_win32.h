@@ -7,8 +7,14 @@
 namespace vireo {
 
 // While alive: every other visible, enabled top-level window of this program is
-// disabled; owner() is the program's foreground window, or null when the
-// foreground belongs to another program. The windows are enabled again on exit.
+// disabled; owner() is the program's foreground window, or, when another
+// program is in front, the strip (once it shows), whose taskbar button then
+// flashes: a program in the background may not take the foreground, and a box
+// that belonged to nobody would sit behind a strip that no longer answers.
+// The windows are enabled again on exit.
+// The strip's main window, which owns the boxes while another program is in front.
+void SetModalStrip(HWND main);
+
 class ModalScope {
 public:
     ModalScope();
@@ -18,7 +24,9 @@ public:
     HWND owner() const { return owner_; }
 
 private:
+    void Flash(DWORD how);
     HWND owner_ = nullptr;
+    bool flashing_ = false;
     std::vector<HWND> disabled_;
 };
 

@@ -17,6 +17,8 @@ public:
     virtual ~BoxPort() = default;
     // Modal for the whole program, one OK button; returns when it is closed.
     virtual void showBox(std::string_view title, std::string_view text, unsigned flags) = 0;
+    // The same for a text that carries a name Windows-1252 cannot spell.
+    virtual void showWideBox(std::string_view title, std::u16string_view text, unsigned flags) = 0;
 };
 
 enum class EventKind { None, Control, LeftPress, Close, Other };

@@ -11,18 +11,24 @@
 namespace vireo {
 
 struct ProgramState {
-    std::string programPath;
-    std::string programDir;  // ends with a backslash
+    std::u16string programPath;
+    std::u16string programDir;  // ends with a backslash
     std::string platformTag;
     char* replyBuffer = nullptr;  // kReplyBufferSize bytes, owned by the platform side
     std::string replyText;
-    std::string currentFolder;
-    std::string currentTitle;
+    std::u16string currentFolder;
+    // The folder the title list was built from, with its final separator:
+    // titles open from here, whatever the field shows since.
+    std::u16string scannedFolder;
+    std::u16string currentTitle;
     int32_t positionMs = 0;
     int32_t lengthMs = 0;
     int64_t lengthSeconds = 0;
     int32_t titleCount = 0;
     int32_t nextIndex = 0;
+    // The open title has reached its last whole second: from then on it ends
+    // when the device says so, not when its texts meet.
+    bool lastSecondReached = false;
     // Where the open title's position last moved, and when: the stall check.
     bool watchingPosition = false;
     int32_t watchedPositionMs = 0;

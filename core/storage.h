@@ -25,13 +25,8 @@ class FilePort {
 public:
     virtual ~FilePort() = default;
     // Null when the platform refuses.
-    virtual std::unique_ptr<OpenFile> open(const std::string& path, FileAccess access,
+    virtual std::unique_ptr<OpenFile> open(const std::u16string& path, FileAccess access,
                                            FileShare share, FileCreation creation) = 0;
-};
-
-struct DirEntry {
-    std::string name;       // long name as the listing gives it
-    std::string shortName;  // 8.3 alternate name, "" when there is none
 };
 
 enum class ListResult { Listed, NoEntries, CannotStart };
@@ -45,11 +40,11 @@ struct FoundEntry {
 class DirectoryPort {
 public:
     virtual ~DirectoryPort() = default;
-    // FindFirstFileA/FindNextFileA over a pattern, in enumeration order.
+    // The entry names of a pattern in enumeration order, as the disk spells them.
     // NoEntries stands for ERROR_FILE_NOT_FOUND; every other failure is CannotStart.
-    virtual ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) = 0;
-    // FindFirstFileA of one name.
-    virtual FoundEntry find(const std::string& name) = 0;
+    virtual ListResult list(const std::u16string& pattern, std::vector<std::u16string>& names) = 0;
+    // One name looked up.
+    virtual FoundEntry find(const std::u16string& name) = 0;
 };
 
 class FolderRequesterPort {
@@ -57,7 +52,7 @@ public:
     virtual ~FolderRequesterPort() = default;
     // Shows the shell's folder browser; the chosen path as the platform gives it,
     // "" when cancelled.
-    virtual std::string browse(std::string_view prompt, std::string_view initialFolder) = 0;
+    virtual std::u16string browse(std::string_view prompt, std::u16string_view initialFolder) = 0;
 };
 
 }  // namespace vireo

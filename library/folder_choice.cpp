@@ -1,5 +1,6 @@
 #include "library/folder_choice.h"
 
+#include "core/names.h"
 #include "library/folder_scan.h"
 #include "library/prefs_file.h"
 
@@ -10,24 +11,24 @@ constexpr size_t kMaxInitialFolder = 259;
 constexpr size_t kMaxChosenPath = 260;
 }  // namespace
 
-std::string PrepareInitialFolder(std::string_view folder) {
-    std::string out(folder.substr(0, kMaxInitialFolder));
-    if (out.size() > 3 && out.back() == '\\') out.pop_back();
+std::u16string PrepareInitialFolder(std::u16string_view folder) {
+    std::u16string out(CutUnits(folder, kMaxInitialFolder));
+    if (out.size() > 3 && out.back() == u'\\') out.pop_back();
     return out;
 }
 
-std::string FinishChosenFolder(std::string_view path) {
-    std::string out(path.substr(0, kMaxChosenPath));
-    if (!out.empty() && out.back() != '\\') out += '\\';
+std::u16string FinishChosenFolder(std::u16string_view path) {
+    std::u16string out(CutUnits(path, kMaxChosenPath));
+    if (!out.empty() && out.back() != u'\\') out += u'\\';
     return out;
 }
 
-std::string FolderRequester(Player& p, std::string_view prompt, std::string_view initialFolder) {
+std::u16string FolderRequester(Player& p, std::string_view prompt, std::u16string_view initialFolder) {
     return FinishChosenFolder(p.io.requester.browse(prompt, PrepareInitialFolder(initialFolder)));
 }
 
 void ChooseDefaultFolder(Player& p) {
-    std::string chosen = FolderRequester(p, kFolderPrompt, p.st.currentFolder);
+    std::u16string chosen = FolderRequester(p, kFolderPrompt, p.st.currentFolder);
     // A cancel must not erase the default folder stored earlier.
     if (chosen.empty()) return;
     p.st.currentFolder = chosen;

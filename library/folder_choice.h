@@ -12,12 +12,12 @@ constexpr const char* kFolderPrompt =
 
 // The folder the browser starts on: cut to 259 characters, without the final
 // backslash unless it is a drive root such as E:\.
-std::string PrepareInitialFolder(std::string_view folder);
+std::u16string PrepareInitialFolder(std::u16string_view folder);
 // The browser's path as a folder: with a final backslash; "" stays "" (cancel).
-std::string FinishChosenFolder(std::string_view path);
+std::u16string FinishChosenFolder(std::u16string_view path);
 
 // The chosen folder ending with a backslash, or "" when the user cancels.
-std::string FolderRequester(Player& p, std::string_view prompt, std::string_view initialFolder);
+std::u16string FolderRequester(Player& p, std::string_view prompt, std::u16string_view initialFolder);
 
 // Stores the chosen folder as the default; a cancel changes nothing.
 // The caller loads the folder afterwards.

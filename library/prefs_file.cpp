@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <new>
 
+#include "core/names.h"
+
 namespace vireo {
 
 namespace {
@@ -95,71 +97,10 @@ std::string SerializePreferences(const std::vector<PrefEntry>& entries, bool utf
     return text;
 }
 
-std::string Latin1ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char ch : text) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string Utf8ToLatin1(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    size_t i = 0;
-    auto byteAt = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    while (i < text.size()) {
-        unsigned char lead = byteAt(i);
-        if (lead < 0x80) {
-            out += char(lead);
-            ++i;
-            continue;
-        }
-        // Length and the allowed range of the second byte rule out overlong
-        // forms, surrogates and code points beyond 10FFFF.
-        size_t length = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        uint32_t cp = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            cp = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            cp = lead & 0x0F;
-            if (lead == 0xE0) lo = 0xA0;
-            if (lead == 0xED) hi = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            cp = lead & 0x07;
-            if (lead == 0xF0) lo = 0x90;
-            if (lead == 0xF4) hi = 0x8F;
-        } else {
-            out += '?';
-            ++i;
-            continue;
-        }
-        size_t k = 1;
-        for (; k < length && i + k < text.size(); ++k) {
-            unsigned char b = byteAt(i + k);
-            unsigned char min = k == 1 ? lo : 0x80, max = k == 1 ? hi : 0xBF;
-            if (b < min || b > max) break;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (k == length && cp <= 0xFF) {
-            out += char(cp);
-        } else {
-            out += '?';
-        }
-        i += k;
-    }
-    return out;
+bool LooksLikeUtf8(std::string_view content) {
+    bool high = false;
+    for (char c : content) high = high || static_cast<unsigned char>(c) > 0x7F;
+    return high && IsWellFormedUtf8(content);
 }
 
 bool SameKey(std::string_view a, std::string_view b) {
@@ -170,7 +111,7 @@ bool SameKey(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool PreferencesFile::open(const std::string& path) {
+bool PreferencesFile::open(const std::u16string& path) {
     close();
     struct Attempt {
         FileAccess access;
@@ -207,6 +148,8 @@ bool PreferencesFile::open(const std::string& path) {
         if (content.size() >= 3 && content.substr(0, 3) == kByteOrderMark) {
             utf8_ = true;
             content.remove_prefix(3);
+        } else {
+            utf8_ = LooksLikeUtf8(content);
         }
         entries_ = ParsePreferences(content);
     } catch (const std::bad_alloc&) {
@@ -218,7 +161,7 @@ bool PreferencesFile::open(const std::string& path) {
 
 int PreferencesFile::findKey(std::string_view key) const {
     if (mode_ == Mode::Closed) return -1;
-    std::string wanted = utf8_ ? Latin1ToUtf8(key) : std::string(key);
+    const std::string wanted = stored(key);
     for (size_t i = 0; i < entries_.size(); ++i) {
         const PrefEntry& e = entries_[i];
         if (e.kind == PrefEntry::Group) break;
@@ -227,17 +170,30 @@ int PreferencesFile::findKey(std::string_view key) const {
     return -1;
 }
 
-std::string PreferencesFile::readString(std::string_view key, std::string_view defaultText) const {
+std::u16string PreferencesFile::readString(std::string_view key, std::u16string_view defaultValue) const {
     int i = findKey(key);
-    if (i < 0) return std::string(defaultText);
+    if (i < 0) return std::u16string(defaultValue);
     std::string_view raw = TrimStart(entries_[i].value);
-    std::string value = utf8_ ? Utf8ToLatin1(raw) : std::string(raw);
     // The value goes on as a C string to the platform; a NUL ends it.
-    if (size_t nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
-    return std::string(TrimEnd(value));
+    raw = TrimEnd(raw.substr(0, raw.find('\0')));
+    return utf8_ ? FromUtf8(raw) : WidenCp1252(raw);
 }
 
-bool PreferencesFile::create(const std::string& path) {
+std::string PreferencesFile::stored(std::string_view text) const {
+    return utf8_ ? ToUtf8(WidenCp1252(text)) : std::string(text);
+}
+
+void PreferencesFile::becomeUtf8() {
+    auto convert = [](std::string& s) { s = ToUtf8(WidenCp1252(s)); };
+    for (PrefEntry& e : entries_) {
+        convert(e.key);
+        convert(e.value);
+        convert(e.line);
+    }
+    utf8_ = true;
+}
+
+bool PreferencesFile::create(const std::u16string& path) {
     close();
     file_ = files_.open(path, FileAccess::ReadWrite, FileShare::Read, FileCreation::CreateAlways);
     if (!file_) return false;
@@ -246,12 +202,14 @@ bool PreferencesFile::create(const std::string& path) {
     return true;
 }
 
-void PreferencesFile::writeString(std::string_view key, std::string_view value) {
+void PreferencesFile::writeString(std::string_view key, std::u16string_view value) {
     if (mode_ == Mode::Closed) return;
     // A line break would end the line early and start another entry.
-    value = value.substr(0, value.find_first_of("\r\n"));
-    std::string storedKey = utf8_ ? Latin1ToUtf8(key) : std::string(key);
-    std::string storedValue = utf8_ ? Latin1ToUtf8(value) : std::string(value);
+    value = value.substr(0, value.find_first_of(u"\r\n"));
+    std::optional<std::string> spelled;
+    if (!utf8_ && !(spelled = ExactCp1252(value))) becomeUtf8();
+    std::string storedKey = stored(key);
+    std::string storedValue = utf8_ ? ToUtf8(value) : *spelled;
     int i = findKey(key);
     if (i >= 0) {
         entries_[i].key = std::move(storedKey);

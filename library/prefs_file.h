@@ -10,7 +10,7 @@
 
 namespace vireo {
 
-constexpr const char* kPreferencesFileName = "Vireo.ini";
+constexpr const char16_t* kPreferencesFileName = u"Vireo.ini";
 constexpr const char* kFolderKey = "Répertoire";
 
 struct PrefEntry {
@@ -32,11 +32,10 @@ std::vector<PrefEntry> ParsePreferences(std::string_view content);
 // with the mark and CR LF.
 std::string SerializePreferences(const std::vector<PrefEntry>& entries, bool utf8);
 
-// Windows-1252 bytes taken as code points 0..FF, in UTF-8.
-std::string Latin1ToUtf8(std::string_view text);
-// UTF-8 back to single bytes: code points up to FF keep their value, every other
-// character, and every ill-formed sequence (one per maximal ill-formed part), becomes "?".
-std::string Utf8ToLatin1(std::string_view text);
+// A file without a byte-order mark is read as UTF-8 when its bytes are
+// well-formed UTF-8 and hold a byte over 7F (a Windows-1252 "Répertoire" never
+// is); as Windows-1252 otherwise.
+bool LooksLikeUtf8(std::string_view content);
 
 // ASCII letters compare without regard to case; every other byte must match.
 bool SameKey(std::string_view a, std::string_view b);
@@ -49,12 +48,15 @@ public:
     PreferencesFile& operator=(const PreferencesFile&) = delete;
 
     // Opens an existing file and reads it in; never creates one.
-    bool open(const std::string& path);
-    std::string readString(std::string_view key, std::string_view defaultText) const;
+    bool open(const std::u16string& path);
+    // Keys are the program's own texts (Windows-1252); values are names, in
+    // whichever encoding the document holds them.
+    std::u16string readString(std::string_view key, std::u16string_view defaultValue) const;
     // Creates the file or empties an existing one at once.
-    bool create(const std::string& path);
-    // A value is one line: it ends at a line break.
-    void writeString(std::string_view key, std::string_view value);
+    bool create(const std::u16string& path);
+    // A value is one line: it ends at a line break. A single-byte document that
+    // can't spell the value becomes a UTF-8 document, byte-order mark included.
+    void writeString(std::string_view key, std::u16string_view value);
     // Writes the document back when it was modified, then forgets it.
     void close();
 
@@ -70,12 +72,15 @@ private:
 
     // Index of the first key of the top-level section equal to key, or -1.
     int findKey(std::string_view key) const;
+    // A program text in the document's encoding.
+    std::string stored(std::string_view text) const;
+    void becomeUtf8();
     void reset();
 
     FilePort& files_;
     Mode mode_ = Mode::Closed;
     std::unique_ptr<OpenFile> file_;
-    std::string path_;
+    std::u16string path_;
     bool modified_ = false;
     bool readOnly_ = false;
     bool utf8_ = false;

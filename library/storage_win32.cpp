@@ -5,7 +5,9 @@
 #include <shlobj.h>
 
 #include "core/modal_win32.h"
+#include "core/names.h"
 #include "core/system_dlls_win32.h"
+#include "core/wide_win32.h"
 
 namespace vireo {
 
@@ -54,73 +56,50 @@ private:
 
 static_assert((BIF_NEWDIALOGSTYLE | BIF_EDITBOX) == 0x50);
 
-using BrowseForFolderA = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOA);
-using GetPathFromIDListA = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPSTR);
+using BrowseForFolderW = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
 using GetPathFromIDListW = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
 
-template <typename F>
-F Export(HMODULE module, const char* name, const char* fallback) {
-    FARPROC f = GetProcAddress(module, name);
-    if (!f) f = GetProcAddress(module, fallback);
-    return reinterpret_cast<F>(reinterpret_cast<void*>(f));
-}
-
 int CALLBACK OnBrowserEvent(HWND window, UINT message, LPARAM, LPARAM data) {
-    const char* initial = reinterpret_cast<const char*>(data);
+    const wchar_t* initial = reinterpret_cast<const wchar_t*>(data);
     if (message == BFFM_INITIALIZED && initial && *initial) {
-        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
     }
     return 0;
 }
 
-bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
-// The short form of a path the code page cannot spell; "" when there is none.
-std::string ShortAnsiPath(GetPathFromIDListW pathW, PCIDLIST_ABSOLUTE item) {
-    if (!pathW) return {};
-    wchar_t wide[MAX_PATH + 1] = {};
-    if (!pathW(item, wide)) return {};
-    wchar_t shortWide[MAX_PATH + 1] = {};
-    DWORD n = GetShortPathNameW(wide, shortWide, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH) return {};
-    char ansi[MAX_PATH * 2 + 1] = {};
-    BOOL lossy = FALSE;
-    int len = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortWide, -1, ansi, sizeof ansi, nullptr, &lossy);
-    if (len <= 0 || lossy) return {};
-    return ansi;
-}
-
 }  // namespace
 
-std::unique_ptr<OpenFile> Win32Files::open(const std::string& path, FileAccess access, FileShare share,
+std::unique_ptr<OpenFile> Win32Files::open(const std::u16string& path, FileAccess access, FileShare share,
                                            FileCreation creation) {
     DWORD desired = access == FileAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     DWORD sharing = share == FileShare::Read ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
     DWORD disposition = creation == FileCreation::OpenExisting ? OPEN_EXISTING
                         : creation == FileCreation::OpenAlways ? OPEN_ALWAYS
                                                                : CREATE_ALWAYS;
-    HANDLE h = CreateFileA(path.c_str(), desired, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(Wide(path), desired, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32OpenFile>(h);
 }
 
-ListResult Win32Directories::list(const std::string& pattern, std::vector<DirEntry>& entries) {
-    entries.clear();
-    WIN32_FIND_DATAA data{};
-    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+ListResult Win32Directories::list(const std::u16string& pattern, std::vector<std::u16string>& names) {
+    names.clear();
+    WIN32_FIND_DATAW data{};
+    // The basic information only: no short names, which the player never uses.
+    HANDLE find = FindFirstFileExW(Wide(pattern), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) {
         return GetLastError() == ERROR_FILE_NOT_FOUND ? ListResult::NoEntries : ListResult::CannotStart;
     }
     do {
-        entries.push_back({data.cFileName, data.cAlternateFileName});
-    } while (FindNextFileA(find, &data));
+        names.push_back(FromWide(data.cFileName));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
     return ListResult::Listed;
 }
 
-FoundEntry Win32Directories::find(const std::string& name) {
-    WIN32_FIND_DATAA data{};
-    HANDLE find = FindFirstFileA(name.c_str(), &data);
+FoundEntry Win32Directories::find(const std::u16string& name) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileExW(Wide(name), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return {};
     FindClose(find);
     FoundEntry e;
@@ -130,45 +109,39 @@ FoundEntry Win32Directories::find(const std::string& name) {
     return e;
 }
 
-std::string Win32FolderRequester::browse(std::string_view prompt, std::string_view initialFolder) {
+std::u16string Win32FolderRequester::browse(std::string_view prompt, std::u16string_view initialFolder) {
     // Loaded on first use and kept: the player does not link the shell, and
     // unloading it after every browse would load it afresh, caches and all, the next time.
     static HMODULE shell = nullptr;  // one thread: no guard needed
     if (!shell) shell = SystemDll(L"shell32.dll");
     if (!shell) return {};
-    auto browseA = Export<BrowseForFolderA>(shell, "SHBrowseForFolderA", "SHBrowseForFolder");
-    auto pathA = Export<GetPathFromIDListA>(shell, "SHGetPathFromIDListA", "SHGetPathFromIDList");
-    auto pathW = Export<GetPathFromIDListW>(shell, "SHGetPathFromIDListW", "SHGetPathFromIDListW");
-    std::string result;
-    if (browseA && pathA) {
-        std::string title(prompt);
-        std::string initial(initialFolder);
-        char displayName[MAX_PATH + 1] = {};
-        BROWSEINFOA info{};
-        PIDLIST_ABSOLUTE item = nullptr;
-        {
-            ModalScope modal;
-            info.hwndOwner = modal.owner();
-            info.pidlRoot = nullptr;
-            info.pszDisplayName = displayName;
-            info.lpszTitle = title.c_str();
-            info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;  // 0x50, nothing else
-            info.lpfn = OnBrowserEvent;
-            info.lParam = reinterpret_cast<LPARAM>(initial.c_str());
-            item = browseA(&info);
-        }
-        if (item) {
-            char path[MAX_PATH + 1] = {};
-            if (pathA(item, path)) {
-                result = path;
-                // Characters outside the code page come back as "?": take the short path.
-                if (result.find('?') != std::string::npos || !Exists(result.c_str())) {
-                    std::string shortPath = ShortAnsiPath(pathW, item);
-                    if (!shortPath.empty()) result = shortPath;
-                }
-            }
-            CoTaskMemFree(item);
-        }
+    auto browseW = reinterpret_cast<BrowseForFolderW>(
+        reinterpret_cast<void*>(GetProcAddress(shell, "SHBrowseForFolderW")));
+    auto pathW = reinterpret_cast<GetPathFromIDListW>(
+        reinterpret_cast<void*>(GetProcAddress(shell, "SHGetPathFromIDListW")));
+    if (!browseW || !pathW) return {};
+    // The wide browser, so that a folder in any script comes back as it is spelled.
+    std::u16string title = WidenCp1252(prompt);
+    std::u16string initial(initialFolder);
+    wchar_t displayName[MAX_PATH + 1] = {};
+    BROWSEINFOW info{};
+    PIDLIST_ABSOLUTE item = nullptr;
+    {
+        ModalScope modal;
+        info.hwndOwner = modal.owner();
+        info.pidlRoot = nullptr;
+        info.pszDisplayName = displayName;
+        info.lpszTitle = Wide(title);
+        info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;  // 0x50, nothing else
+        info.lpfn = OnBrowserEvent;
+        info.lParam = reinterpret_cast<LPARAM>(Wide(initial));
+        item = browseW(&info);
+    }
+    std::u16string result;
+    if (item) {
+        wchar_t path[MAX_PATH + 1] = {};
+        if (pathW(item, path)) result = FromWide(path);
+        CoTaskMemFree(item);
     }
     return result;
 }

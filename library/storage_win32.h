@@ -6,20 +6,20 @@ namespace vireo {
 
 class Win32Files : public FilePort {
 public:
-    std::unique_ptr<OpenFile> open(const std::string& path, FileAccess access, FileShare share,
+    std::unique_ptr<OpenFile> open(const std::u16string& path, FileAccess access, FileShare share,
                                    FileCreation creation) override;
 };
 
 class Win32Directories : public DirectoryPort {
 public:
-    ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) override;
-    FoundEntry find(const std::string& name) override;
+    ListResult list(const std::u16string& pattern, std::vector<std::u16string>& names) override;
+    FoundEntry find(const std::u16string& name) override;
 };
 
 // The shell's folder browser. COM must be initialised on the thread.
 class Win32FolderRequester : public FolderRequesterPort {
 public:
-    std::string browse(std::string_view prompt, std::string_view initialFolder) override;
+    std::u16string browse(std::string_view prompt, std::u16string_view initialFolder) override;
 };
 
 }  // namespace vireo

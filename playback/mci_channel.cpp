@@ -5,6 +5,23 @@
 
 namespace vireo {
 
+namespace {
+
+// ReplyText from the buffer the service wrote into.
+void TakeReply(Player& p) {
+    char* buffer = p.st.replyBuffer;
+    // The buffer is never cleared and holds garbage before the first reply:
+    // never read past its end, even when no NUL was written.
+    if (buffer) {
+        const void* nul = std::memchr(buffer, '\0', kReplyBufferSize);
+        const size_t length = nul ? size_t(static_cast<const char*>(nul) - buffer) : kReplyBufferSize;
+        p.st.replyText.assign(buffer, length);
+    } else
+        p.st.replyText.clear();
+}
+
+}  // namespace
+
 int32_t SendMciCommand(Player& p, std::string_view command) {
     // The service wants a NUL-terminated text; the commands sent on every pass
     // are short, so copy onto the stack and keep the idle loop free of allocations.
@@ -22,14 +39,15 @@ int32_t SendMciCommand(Player& p, std::string_view command) {
 
     char* buffer = p.st.replyBuffer;
     const int32_t result = p.io.mci.sendString(text, buffer, buffer ? kReplyBufferSize : 0);
-    // The buffer is never cleared and holds garbage before the first reply:
-    // never read past its end, even when no NUL was written.
-    if (buffer) {
-        const void* nul = std::memchr(buffer, '\0', kReplyBufferSize);
-        const size_t length = nul ? size_t(static_cast<const char*>(nul) - buffer) : kReplyBufferSize;
-        p.st.replyText.assign(buffer, length);
-    } else
-        p.st.replyText.clear();
+    TakeReply(p);
+    return result;
+}
+
+int32_t SendMciCommand(Player& p, std::u16string_view command) {
+    const std::u16string text(command);
+    char* buffer = p.st.replyBuffer;
+    const int32_t result = p.io.mci.sendStringW(text.c_str(), buffer, buffer ? kReplyBufferSize : 0);
+    TakeReply(p);
     return result;
 }
 
@@ -78,6 +96,10 @@ std::string OpenCommand(std::string_view path) {
     command += path;
     command += "\" alias Morceau";
     return command;
+}
+
+std::u16string OpenCommand(std::u16string_view path) {
+    return u"open \"" + std::u16string(path) + u"\" alias Morceau";
 }
 
 std::string PlayFromCommand(int32_t positionMs) {

@@ -12,6 +12,9 @@ namespace vireo {
 // Sends one command; ReplyText is replaced by the service's reply, failed or not.
 // Returns the service's result: 0 on success, an MCI error code otherwise.
 int32_t SendMciCommand(Player& p, std::string_view command);
+// The same through the wide service: only for an open of a path Windows-1252
+// cannot spell.
+int32_t SendMciCommand(Player& p, std::u16string_view command);
 
 // The numeric value of a reply: leading blanks and tabs, one optional sign, then
 // decimal digits, "$" and hexadecimal digits, or "%" and binary digits; 0 when no
@@ -37,6 +40,7 @@ constexpr const char* kStatusModeWait = "status Morceau mode wait";
 
 // "open \"<path>\" alias Morceau"; the path stands between double quotes, whole.
 std::string OpenCommand(std::string_view path);
+std::u16string OpenCommand(std::u16string_view path);
 // "play Morceau from <positionMs>" in plain decimal; no "wait", no "notify".
 std::string PlayFromCommand(int32_t positionMs);
 

@@ -1,15 +1,21 @@
 #include "playback/transport.h"
 
+#include "core/names.h"
 #include "playback/indicators.h"
 #include "playback/mci_channel.h"
 
 namespace vireo {
 
-void PlayTrack(Player& p, const std::string& title) {
+int32_t OpenTrack(Player& p, const std::u16string& path) {
+    if (std::optional<std::string> spelled = ExactCp1252(path)) return SendMciCommand(p, mci::OpenCommand(*spelled));
+    return SendMciCommand(p, mci::OpenCommand(path));
+}
+
+bool PlayTrack(Player& p, const std::u16string& title) {
     ControlPort& c = p.io.controls;
-    if (SendMciCommand(p, mci::OpenCommand(c.text(FolderPathField) + title)) != 0) {
+    if (OpenTrack(p, p.st.scannedFolder + title) != 0) {
         p.io.boxes.showBox("Erreur!", "Erreur à l'ouverture du fichier !", kBoxError);
-        return;
+        return false;
     }
     c.setEnabled(PlayButton, false);
     c.setEnabled(StopButton, true);
@@ -35,7 +41,9 @@ void PlayTrack(Player& p, const std::string& title) {
     SendMciCommand(p, mci::kSeekToStart);
     SendMciCommand(p, mci::kPlayFromStart);
     p.st.watchingPosition = false;
+    p.st.lastSecondReached = false;
     p.io.taskbar.setProgress(kTaskbarIndeterminate);
+    return true;
 }
 
 void PauseTrack(Player& p) {

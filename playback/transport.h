@@ -7,10 +7,13 @@
 
 namespace vireo {
 
-// Opens the text of FolderPathField followed by `title`, measures it, shows its
+// Opens `title` in the folder the list was built from, measures it, shows its
 // length and starts it from 1 ms. The previous track must be closed already.
-// On an open failure: the error box and nothing else.
-void PlayTrack(Player& p, const std::string& title);
+// On an open failure: the error box and nothing else; false.
+bool PlayTrack(Player& p, const std::u16string& title);
+// Opens a file under the alias: through the single-byte service when
+// Windows-1252 spells its path exactly, through the wide one otherwise.
+int32_t OpenTrack(Player& p, const std::u16string& path);
 void PauseTrack(Player& p);
 // Restarts at PositionMs, the position polled in the latest pass.
 void ResumeTrack(Player& p);

@@ -26,12 +26,18 @@ public:
     bool isEnabled(ControlId) override { return false; }
     void setText(ControlId, std::string_view) override {}
     std::string text(ControlId) override { return {}; }
+    void setName(ControlId, std::u16string_view) override {}
+    std::u16string name(ControlId) override { return {}; }
     void setState(ControlId, int64_t) override {}
     int64_t state(ControlId) override { return 0; }
     void clearItems(ControlId) override {}
-    void appendItem(ControlId, std::string_view) override {}
+    void appendItem(ControlId, std::u16string_view) override {}
     void setUpperBound(ControlId, int64_t) override {}
     int32_t sendString(const char*, char* reply, unsigned length) override {
+        if (reply && length) reply[0] = '\0';
+        return 0;
+    }
+    int32_t sendStringW(const char16_t*, char* reply, unsigned length) override {
         if (reply && length) reply[0] = '\0';
         return 0;
     }
@@ -39,17 +45,18 @@ public:
     void sleepMs(unsigned) override {}
     uint32_t nowMs() override { return 0; }
     void showBox(std::string_view, std::string_view, unsigned) override {}
+    void showWideBox(std::string_view, std::u16string_view, unsigned) override {}
     void beginDrag() override {}
     void minimize() override {}
     bool launch(std::string_view) override { return false; }
     std::string systemDirectory() override { return {}; }
     void setProgress(int) override {}
-    std::unique_ptr<OpenFile> open(const std::string&, FileAccess, FileShare, FileCreation) override {
+    std::unique_ptr<OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return nullptr;
     }
-    ListResult list(const std::string&, std::vector<DirEntry>&) override { return ListResult::CannotStart; }
-    FoundEntry find(const std::string&) override { return {}; }
-    std::string browse(std::string_view, std::string_view) override { return {}; }
+    ListResult list(const std::u16string&, std::vector<std::u16string>&) override { return ListResult::CannotStart; }
+    FoundEntry find(const std::u16string&) override { return {}; }
+    std::u16string browse(std::string_view, std::u16string_view) override { return {}; }
 };
 
 }  // namespace vireo::test

@@ -3,7 +3,9 @@
 
 #include <vector>
 
+#include "core/names.h"
 #include "core/system_dlls_win32.h"
+#include "core/wide_win32.h"
 #include "ui/button_face.h"
 #include "ui/image_store_win32.h"
 #include "ui/layout.h"
@@ -145,6 +147,9 @@ Made KindOf(ControlKind k) {
     return {"Static", 0, 0};
 }
 
+// The path field and the title list carry names, the rest the program's own texts.
+bool HoldsNames(ControlKind k) { return k == ControlKind::EditField || k == ControlKind::ComboBox; }
+
 int OuterHeight(HWND h) {
     RECT r;
     GetWindowRect(h, &r);
@@ -159,8 +164,18 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
     for (const ControlSpec& c : ControlTable()) {
         Made made = KindOf(c.kind);
         int height = c.kind == ControlKind::ComboBox ? 350 : c.height;
-        HWND h = CreateWindowExA(made.exStyle, made.cls, c.text, WS_CHILD | WS_VISIBLE | made.style, c.x, c.y, c.width,
-                                 height, main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+        const DWORD style = WS_CHILD | WS_VISIBLE | made.style;
+        const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id));
+        HWND h;
+        if (HoldsNames(c.kind)) {
+            // Unicode controls: they show names as the disk spells them.
+            const std::u16string cls = WidenCp1252(made.cls), text = WidenCp1252(c.text);
+            h = CreateWindowExW(made.exStyle, Wide(cls), Wide(text), style, c.x, c.y, c.width, height, main, menu,
+                                inst, nullptr);
+        } else {
+            h = CreateWindowExA(made.exStyle, made.cls, c.text, style, c.x, c.y, c.width, height, main, menu, inst,
+                                nullptr);
+        }
         if (!h) continue;
         switch (c.kind) {
         case ControlKind::ImageButton:
@@ -231,22 +246,34 @@ void Win32Controls::setText(ControlId id, std::string_view text) {
 std::string Win32Controls::text(ControlId id) {
     HWND h = item(id);
     char small[64];
-    if (id == TitleCombo) {
-        LRESULT sel = SendMessageA(h, CB_GETCURSEL, 0, 0);
-        if (sel == CB_ERR) return {};
-        LRESULT n = SendMessageA(h, CB_GETLBTEXTLEN, sel, 0);
-        if (n == CB_ERR) return {};
-        std::string s(static_cast<size_t>(n) + 1, '\0');
-        n = SendMessageA(h, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(s.data()));
-        s.resize(n == CB_ERR ? 0 : static_cast<size_t>(n));
-        return s;
-    }
     if (remembersText(id) && texts_[id].known) return texts_[id].text;
     // Most texts are short: read them without a heap round trip.
     int n = GetWindowTextA(h, small, sizeof small);
     if (n < static_cast<int>(sizeof small) - 1) return std::string(small, static_cast<size_t>(n));
     std::string s(static_cast<size_t>(GetWindowTextLengthA(h)) + 1, '\0');
     s.resize(static_cast<size_t>(GetWindowTextA(h, s.data(), static_cast<int>(s.size()))));
+    return s;
+}
+
+void Win32Controls::setName(ControlId id, std::u16string_view name) {
+    const std::u16string z(name);
+    SetWindowTextW(item(id), Wide(z));
+}
+
+std::u16string Win32Controls::name(ControlId id) {
+    HWND h = item(id);
+    if (id == TitleCombo) {
+        const LRESULT sel = SendMessageW(h, CB_GETCURSEL, 0, 0);
+        if (sel == CB_ERR) return {};
+        LRESULT n = SendMessageW(h, CB_GETLBTEXTLEN, sel, 0);
+        if (n == CB_ERR) return {};
+        std::u16string s(static_cast<size_t>(n), u'\0');
+        n = SendMessageW(h, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(Wide(s)));
+        s.resize(n == CB_ERR ? 0 : static_cast<size_t>(n));
+        return s;
+    }
+    std::u16string s(static_cast<size_t>(GetWindowTextLengthW(h)), u'\0');
+    s.resize(static_cast<size_t>(GetWindowTextW(h, Wide(s), static_cast<int>(s.size() + 1))));
     return s;
 }
 
@@ -273,9 +300,9 @@ int64_t Win32Controls::state(ControlId id) {
 
 void Win32Controls::clearItems(ControlId id) { SendMessageA(item(id), CB_RESETCONTENT, 0, 0); }
 
-void Win32Controls::appendItem(ControlId id, std::string_view text) {
-    std::string z(text);
-    SendMessageA(item(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(z.c_str()));
+void Win32Controls::appendItem(ControlId id, std::u16string_view text) {
+    const std::u16string z(text);
+    SendMessageW(item(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(z)));
 }
 
 void Win32Controls::setUpperBound(ControlId id, int64_t upper) {

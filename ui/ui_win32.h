@@ -42,10 +42,12 @@ public:
     bool isEnabled(ControlId id) override;
     void setText(ControlId id, std::string_view text) override;
     std::string text(ControlId id) override;
+    void setName(ControlId id, std::u16string_view name) override;
+    std::u16string name(ControlId id) override;
     void setState(ControlId id, int64_t value) override;
     int64_t state(ControlId id) override;
     void clearItems(ControlId id) override;
-    void appendItem(ControlId id, std::string_view item) override;
+    void appendItem(ControlId id, std::u16string_view item) override;
     void setUpperBound(ControlId id, int64_t upper) override;
 
 private:

@@ -47,8 +47,10 @@ public:
     }
     void setState(ControlId, int64_t v) override { bar = v; }
     int64_t state(ControlId) override { return 0; }
+    void setName(ControlId, std::u16string_view) override {}
+    std::u16string name(ControlId) override { return {}; }
     void clearItems(ControlId) override {}
-    void appendItem(ControlId, std::string_view) override {}
+    void appendItem(ControlId, std::u16string_view) override {}
     void setUpperBound(ControlId, int64_t) override {}
 };
 
@@ -59,6 +61,7 @@ public:
         if (reply && n > 6) std::memcpy(reply, "42300", 6);
         return 0;
     }
+    int32_t sendStringW(const char16_t*, char*, unsigned) override { return 0; }
 };
 
 

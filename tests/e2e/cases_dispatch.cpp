@@ -243,7 +243,7 @@ VIREO_E2E_CASE(about_box) {
 }
 
 // Play on an empty list: the open of the folder itself fails with the error box;
-// Play stays enabled and UserFolderButton is disabled all the same.
+// Play and UserFolderButton stay enabled (nothing was opened).
 VIREO_E2E_CASE(play_empty_list) {
     Strip strip({});
     strip.start();
@@ -255,7 +255,7 @@ VIREO_E2E_CASE(play_empty_list) {
     require(box.has_value(), "a message box appears");
     expectBox(*box, "Erreur!", "Erreur à l'ouverture du fichier !", IconColour::Red, caseName());
     check(pressDialogButton(box->hwnd, IDOK), "OK closes the box");
-    strip.reach("EDDDED", 3000, "after the failed Play");
+    strip.reach(kReady, 3000, "after the failed Play");
     require(strip.player->settle(), "the player is back in its loop");
     strip.expectNoBox();
     checkEq("0:00.", strip.shown(DurationDisplay), "DurationDisplay");

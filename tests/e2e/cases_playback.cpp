@@ -370,8 +370,8 @@ VIREO_E2E_CASE(continuous_repeats_title) {
     run.player->closeAndCheck();
 }
 
-// A title removed after the scan: one error box, and Play changes nothing but
-// UserFolderButton, which the Play command disables whether the file opened or not.
+// A title removed after the scan: one error box, and Play changes nothing, not
+// even UserFolderButton, which only a title that opened disables.
 VIREO_E2E_CASE(deleted_title_open_failure) {
     Run run({{"Parti.wav", 1.5}, {"Reste.wav", 1.5}});
     run.start();
@@ -394,8 +394,7 @@ VIREO_E2E_CASE(deleted_title_open_failure) {
     }
     checkEq(1, static_cast<int64_t>(topWindows(run.player->pid(), "#32770").size()), "dialog windows of the player");
     check(pressDialogButton(box->hwnd, IDOK), "OK closes the box");
-    // Ready, but for UserFolderButton.
-    run.reach("EDDDED", 3000, "after the failed Play");
+    run.reach(kReady, 3000, "after the failed Play");
     require(run.player->settle(), "the player is back in its loop");
     run.expectNoBox();
     checkEq("0:00.", run.shown(DurationDisplay), "DurationDisplay unchanged");

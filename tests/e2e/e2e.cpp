@@ -102,6 +102,16 @@ std::string show(std::string_view bytes) {
     return out + "\"";
 }
 
+std::string show(std::wstring_view text) {
+    std::string out = "L\"";
+    for (wchar_t c : text) {
+        if (c == '"' || c == '\\') { out += '\\'; out += static_cast<char>(c); }
+        else if (c >= 0x20 && c < 0x7F) out += static_cast<char>(c);
+        else out += format("\\u%04X", static_cast<unsigned>(c));
+    }
+    return out + "\"";
+}
+
 bool check(bool condition, std::string_view what) {
     if (!condition) ++g_failures;
     line(std::string(condition ? "ok    " : "FAIL  ") + std::string(what));
@@ -111,6 +121,11 @@ bool check(bool condition, std::string_view what) {
 bool checkEq(std::string_view expected, std::string_view actual, std::string_view what) {
     bool same = expected == actual;
     if (same) return check(true, std::string(what) + " = " + show(actual));
+    return check(false, std::string(what) + ": expected " + show(expected) + ", got " + show(actual));
+}
+
+bool checkEq(std::wstring_view expected, std::wstring_view actual, std::string_view what) {
+    if (expected == actual) return check(true, std::string(what) + " = " + show(actual));
     return check(false, std::string(what) + ": expected " + show(expected) + ", got " + show(actual));
 }
 

@@ -22,6 +22,7 @@ const std::string& caseName();
 // when any check of the case failed.
 bool check(bool condition, std::string_view what);
 bool checkEq(std::string_view expected, std::string_view actual, std::string_view what);
+bool checkEq(std::wstring_view expected, std::wstring_view actual, std::string_view what);
 bool checkEq(int64_t expected, int64_t actual, std::string_view what);
 bool checkNear(int64_t expected, int64_t actual, int64_t tolerance, std::string_view what);
 void note(std::string_view text);
@@ -34,6 +35,8 @@ int failureCount();
 
 // Bytes in a readable form: printable ASCII as is, the rest as \xNN, CR as \r.
 std::string show(std::string_view bytes);
+// UTF-16 in a readable form: ASCII as is, every other unit as \uXXXX.
+std::string show(std::wstring_view text);
 std::string format(const char* fmt, ...);
 
 // Polls `condition` every `stepMs` until it holds or `timeoutMs` has passed.

@@ -30,7 +30,7 @@ std::string narrow(std::wstring_view w) {
     return s;
 }
 
-static void wipeTreeW(const std::wstring& path) {
+void wipeTreeW(const std::wstring& path) {
     DWORD attr = GetFileAttributesW(path.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return;
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -147,22 +147,29 @@ std::string fixtureFile(std::string_view name) {
     return path + std::string(name);
 }
 
-std::vector<std::string> musicEntries(const std::string& folder) {
-    std::string pattern = folder;
-    if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
-    pattern += "*.*";
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+std::vector<std::wstring> musicEntriesW(const std::wstring& folder) {
+    std::wstring pattern = folder;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L"*.*";
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return names;
     do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string tail = name.size() > 4 ? name.substr(name.size() - 4) : name;
-        CharLowerA(tail.data());
-        if (tail == ".wav" || tail == ".mp3" || tail == ".mid" || tail == ".wma") names.push_back(name);
-    } while (FindNextFileA(h, &fd));
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring tail = name.size() > 4 ? name.substr(name.size() - 4) : name;
+        for (wchar_t& c : tail)
+            if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+        if (tail == L".wav" || tail == L".mp3" || tail == L".mid" || tail == L".wma") names.push_back(name);
+    } while (FindNextFileW(h, &fd));
     FindClose(h);
+    return names;
+}
+
+std::vector<std::string> musicEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const std::wstring& name : musicEntriesW(widen(folder))) names.push_back(narrow(name));
     return names;
 }
 
@@ -240,14 +247,36 @@ PlatformFolderGuard::~PlatformFolderGuard() { restore_->run(); }
 
 // --- the player process ------------------------------------------------------------
 
-Player::Player(const std::string& exe, const std::string& workDir) {
-    STARTUPINFOA si{};
+Player::Player(const std::string& exe, const std::string& workDir) : Player(widen(exe), widen(workDir)) {}
+
+namespace {
+// The driver's environment with `overrides` ("NAME=value") put in, as a block.
+std::wstring environmentWith(const std::vector<std::wstring>& overrides) {
+    std::vector<std::wstring> vars;
+    wchar_t* block = GetEnvironmentStringsW();
+    for (const wchar_t* v = block; v && *v; v += wcslen(v) + 1) vars.emplace_back(v);
+    FreeEnvironmentStringsW(block);
+    auto nameOf = [](const std::wstring& v) { return v.substr(0, v.find(L'=', 1)); };
+    for (const std::wstring& o : overrides) {
+        std::erase_if(vars, [&](const std::wstring& v) { return _wcsicmp(nameOf(v).c_str(), nameOf(o).c_str()) == 0; });
+        vars.push_back(o);
+    }
+    std::wstring out;
+    for (const std::wstring& v : vars) out += v + L'\0';
+    return out + L'\0';
+}
+}  // namespace
+
+Player::Player(const std::wstring& exe, const std::wstring& workDir, const std::vector<std::wstring>& environment) {
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::string cmd = "\"" + exe + "\"";
-    std::string dir = workDir.empty() ? exe.substr(0, exe.find_last_of('\\') + 1) : workDir;
-    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-        abortCase(format("CreateProcessA failed for %s (error %lu)", show(exe).c_str(), GetLastError()));
+    std::wstring cmd = L"\"" + exe + L"\"";
+    std::wstring dir = workDir.empty() ? exe.substr(0, exe.find_last_of(L'\\') + 1) : workDir;
+    std::wstring env = environment.empty() ? std::wstring() : environmentWith(environment);
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        env.empty() ? nullptr : env.data(), dir.c_str(), &si, &pi))
+        abortCase(format("CreateProcessW failed for %s (error %lu)", show(exe).c_str(), GetLastError()));
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;

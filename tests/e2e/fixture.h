@@ -16,6 +16,7 @@ namespace vireo::e2e {
 
 std::string driverDir();  // folder of vireo_driver.exe, with a final backslash
 void wipeTree(const std::string& path);  // removes a file or folder tree; read-only bits too
+void wipeTreeW(const std::wstring& path);  // the same, quietly, for any name
 void makeDirs(const std::string& path);  // creates every missing level
 void writeFile(const std::string& path, std::string_view bytes);
 std::optional<std::string> readFile(const std::string& path);
@@ -27,6 +28,7 @@ void writeWav(const std::string& path, double seconds, int rate = 8000);
 // Names of the music entries of `folder` in the order the listing gives them,
 // filtered like the player filters them (last four characters, any kind of entry).
 std::vector<std::string> musicEntries(const std::string& folder);
+std::vector<std::wstring> musicEntriesW(const std::wstring& folder);
 // The preferences line the player writes for `folder`.
 std::string preferencesLine(std::string_view folder);
 
@@ -76,6 +78,8 @@ class Player {
 public:
     // Starts `exe` with `workDir` as its current directory (the exe's folder when empty).
     explicit Player(const std::string& exe, const std::string& workDir = "");
+    // The same with "NAME=value" settings put into its environment.
+    Player(const std::wstring& exe, const std::wstring& workDir, const std::vector<std::wstring>& environment = {});
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;

@@ -89,8 +89,15 @@ std::string describe(const RECT& r) {
     return format("%ld,%ld %ldx%ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
-std::vector<std::string> comboItems(HWND combo) {
-    std::vector<std::string> items;
+std::wstring textW(HWND h) {
+    std::vector<wchar_t> buf(8192, L'\0');
+    auto n = sendW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+    if (!n) return L"<no answer>";
+    return std::wstring(buf.data(), std::min<size_t>(static_cast<size_t>(*n), wcslen(buf.data())));
+}
+
+std::vector<std::wstring> comboItemsW(HWND combo) {
+    std::vector<std::wstring> items;
     auto count = sendW(combo, CB_GETCOUNT);
     if (!count || *count < 0) return items;
     for (LRESULT i = 0; i < *count; ++i) {
@@ -98,11 +105,17 @@ std::vector<std::string> comboItems(HWND combo) {
         auto len = sendW(combo, CB_GETLBTEXTLEN, i);
         if (len && *len >= 0 && static_cast<size_t>(*len) < buf.size()) {
             sendW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf.data()));
-            items.push_back(narrow(std::wstring(buf.data(), static_cast<size_t>(*len))));
+            items.emplace_back(buf.data(), static_cast<size_t>(*len));
         } else {
-            items.push_back("<unreadable>");
+            items.push_back(L"<unreadable>");
         }
     }
+    return items;
+}
+
+std::vector<std::string> comboItems(HWND combo) {
+    std::vector<std::string> items;
+    for (const std::wstring& item : comboItemsW(combo)) items.push_back(narrow(item));
     return items;
 }
 

@@ -19,14 +19,16 @@ std::vector<HWND> topWindows(DWORD pid, const char* className = nullptr);  // vi
 std::vector<HWND> childWindows(HWND parent);                               // all descendants
 std::string className(HWND h);
 std::string text(HWND h);  // WM_GETTEXT, Windows-1252
+std::wstring textW(HWND h);  // WM_GETTEXT, as the control holds it
 LONG style(HWND h);
 LONG exStyle(HWND h);
 RECT screenRect(HWND h);
 RECT rectIn(HWND h, HWND parent);  // h's outer rectangle in parent's client coordinates
 std::string describe(const RECT& r);  // "x,y wxh"
 
-// TitleCombo: items (read with the W messages, as Windows-1252) and selection.
+// TitleCombo: items (read with the W messages, as Windows-1252, or as they are) and selection.
 std::vector<std::string> comboItems(HWND combo);
+std::vector<std::wstring> comboItemsW(HWND combo);
 int comboSelection(HWND combo);
 int buttonCheck(HWND button);
 

@@ -57,26 +57,28 @@ EOT
   echo "e2e environment up on DISPLAY=$DISPLAY"
 }
 
-# Files only Linux tools can make, for the driver to copy: an .mp3 (lame) and a
-# .wma (ffmpeg, wmav2) of a 3.2 s tone. The driver finds them through
-# VIREO_E2E_FIXTURES, a Windows path.
+# Files only Linux tools can make, for the driver to copy: .mp3 files (lame) of
+# a 3.2 s and a 1.2 s tone and a .wma (ffmpeg, wmav2) of the 3.2 s one. The
+# driver finds them through VIREO_E2E_FIXTURES, a Windows path.
 fixtures_dir="$state/fixtures"
-tone() {  # 3.2 s of 440 Hz, 16-bit mono PCM at 22050 Hz, on stdout
-  perl -e 'for my $i (0 .. 22050 * 3.2 - 1) { print pack("s<", int(4000 * sin(6.283185307 * 440 * $i / 22050))) }'
+tone() {  # $1 seconds (3.2 by default) of 440 Hz, 16-bit mono PCM at 22050 Hz, on stdout
+  perl -e 'for my $i (0 .. 22050 * $ARGV[0] - 1) { print pack("s<", int(4000 * sin(6.283185307 * 440 * $i / 22050))) }' "${1:-3.2}"
 }
 fixtures() {
   export VIREO_E2E_FIXTURES="Z:${fixtures_dir//\//\\}"
   cursor_tool
   mkdir -p "$fixtures_dir"
-  local mp3="$fixtures_dir/tone-3.2s.mp3" wma="$fixtures_dir/tone-3.2s.wma"
-  if [ ! -s "$mp3" ]; then
+  local mp3 seconds wma="$fixtures_dir/tone-3.2s.wma"
+  for seconds in 3.2 1.2; do
+    mp3="$fixtures_dir/tone-${seconds}s.mp3"
+    [ -s "$mp3" ] && continue
     if command -v lame >/dev/null; then
-      tone | lame --quiet -r -s 22.05 -m m --bitwidth 16 --signed --little-endian -b 64 - "$mp3.part" 2>/dev/null &&
+      tone "$seconds" | lame --quiet -r -s 22.05 -m m --bitwidth 16 --signed --little-endian -b 64 - "$mp3.part" 2>/dev/null &&
         mv "$mp3.part" "$mp3" || echo "wine-env: could not make $mp3" >&2
     else
       echo "wine-env: lame is missing (tools/setup.sh installs it): no MP3 fixture" >&2
     fi
-  fi
+  done
   if [ ! -s "$wma" ]; then
     if command -v ffmpeg >/dev/null; then
       tone | ffmpeg -loglevel error -nostdin -f s16le -ar 22050 -ac 1 -i - -c:a wmav2 -b:a 64k -f asf -y "$wma.part" &&
@@ -115,6 +117,8 @@ case "${1:-}" in
     [ -f "$envfile" ] || start >/dev/null
     . "$envfile"
     fixtures
+    # The strip's golden images (cases_pixels.cpp), read from the source tree.
+    export VIREO_E2E_GOLDEN="Z:${root//\//\\}\\tests\\e2e\\golden"
     exec wine64 "$@"
     ;;
   *) echo "usage: $0 start|run CMD...|stop" >&2; exit 2 ;;

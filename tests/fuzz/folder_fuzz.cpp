@@ -1,108 +1,111 @@
-// Fuzz target for the folder scan: a stored folder of any length and a listing
-// of entries whose names hold any bytes. The patterns asked for, the titles
-// listed, their count and the names looked up must agree with a plain model
-// of the rules.
+// Fuzz target for the folder scan: a current folder of any length and a
+// listing of entries, both made of any UTF-16 units (lone surrogates included).
+// The patterns asked for, the titles listed, their count, the label, the path
+// field, the box and the selection must agree with a plain model of the rules.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "library/folder_scan.h"
+#include "tests/fuzz/property.h"
+#include "tests/fuzz/text_model.h"
 #include "tests/null_ports.h"
 #include "tests/unit/fakes.h"
-#include "tests/fuzz/property.h"
 
 namespace {
 
 using namespace vireo;
 
+// Each listing gives its own result and the same entries.
 class Listing : public DirectoryPort {
 public:
-    ListResult result = ListResult::Listed;
-    std::vector<DirEntry> entries;
-    std::set<std::string> existing;
-    std::vector<std::string> patterns, finds;
+    ListResult results[2] = {ListResult::Listed, ListResult::Listed};
+    std::vector<std::u16string> entries;
+    std::vector<std::u16string> patterns;
 
-    ListResult list(const std::string& pattern, std::vector<DirEntry>& out) override {
+    ListResult list(const std::u16string& pattern, std::vector<std::u16string>& out) override {
+        const ListResult r = results[patterns.size() < 2 ? patterns.size() : 1];
         patterns.push_back(pattern);
-        out = result == ListResult::CannotStart ? std::vector<DirEntry>{} : entries;
-        return result;
+        out = r == ListResult::Listed ? entries : std::vector<std::u16string>{};
+        return r;
     }
-    FoundEntry find(const std::string& name) override {
-        finds.push_back(name);
-        FoundEntry e;
-        e.found = existing.count(name) > 0;
-        return e;
+    FoundEntry find(const std::u16string&) override {
+        fuzz::Fail("no name is looked up");
     }
 };
 
-// ASCII lower case is all the extension test needs: the code page's other
-// capitals never become ASCII letters.
-bool IsMusic(std::string_view name) {
-    if (name == "." || name == "..") return false;
-    if (name.size() < 4) return false;
-    std::string tail(name.substr(name.size() - 4));
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    return tail == ".wav" || tail == ".mp3" || tail == ".mid" || tail == ".wma";
+ListResult ResultOf(unsigned bits) {
+    return bits == 0 ? ListResult::CannotStart : bits == 1 ? ListResult::NoEntries : ListResult::Listed;
 }
 
-std::string Prefix(std::string_view folder) {
-    std::string p(folder.substr(0, 260));
-    if (!p.empty() && p.back() != '\\') p += '\\';
-    return p;
+// The input's bytes taken two at a time, low byte first; an odd last byte is dropped.
+std::u16string Units(const std::string& bytes) {
+    std::u16string out;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        out += char16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
+    return out;
 }
 
-bool Plain(std::string_view name) {
-    for (char c : name)
-        if (c == '?' || static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
+// Ends with one of the extensions, where only an ASCII capital may stand for
+// its small letter.
+bool IsMusic(std::u16string_view name) {
+    for (std::u16string_view ext : {u".wav", u".mp3", u".mid", u".wma"}) {
+        if (name.size() < ext.size()) continue;
+        bool same = true;
+        for (size_t k = 0; k < ext.size(); ++k) {
+            const char16_t have = name[name.size() - ext.size() + k], want = ext[k];
+            same = same && (have == want || (want >= u'a' && want <= u'z' && have == want - 32));
+        }
+        if (same) return true;
+    }
+    return false;
+}
+
+// As many whole characters (a surrogate pair is one) as fit in 260 units.
+std::u16string Head(std::u16string_view folder) {
+    std::u16string out;
+    for (size_t i = 0; i < folder.size();) {
+        const bool pair =
+            fuzz::IsHighSurrogate(folder[i]) && i + 1 < folder.size() && fuzz::IsLowSurrogate(folder[i + 1]);
+        const size_t n = pair ? 2 : 1;
+        if (out.size() + n > 260) break;
+        out += folder.substr(i, n);
+        i += n;
+    }
+    return out;
+}
+
+std::u16string Pattern(std::u16string_view folder) {
+    std::u16string p = Head(folder);
+    if (!p.empty() && p.back() != u'\\') p += u'\\';
+    return p + u"*.*";
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Every byte keeps its case class: lower-casing twice is lower-casing once,
-    // and never moves a byte into or out of ASCII or onto a space-like byte.
-    if (size >= 1) {
-        const char c = char(data[0]), l = LowerCp1252(c);
-        CHECK(LowerCp1252(l) == l);
-        CHECK((static_cast<unsigned char>(c) < 0x80) == (static_cast<unsigned char>(l) < 0x80));
-        CHECK(l == c || (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x8A);
-    }
-
     FuzzedDataProvider in(data, size);
     Listing dirs;
     const uint8_t mode = in.ConsumeIntegral<uint8_t>();
-    dirs.result = mode % 8 == 0 ? ListResult::CannotStart : mode % 8 == 1 ? ListResult::NoEntries : ListResult::Listed;
+    dirs.results[0] = ResultOf(mode % 8);
+    dirs.results[1] = ResultOf(mode / 8 % 8);
     // Folders of any length: a stretch of the input, repeated up to a size
-    // well past the 260 characters the pattern keeps.
-    std::string folder = in.ConsumeRandomLengthString(64);
+    // well past the 260 units the pattern keeps.
     const size_t wanted = in.ConsumeIntegralInRange<size_t>(0, 700);
+    std::u16string folder = Units(in.ConsumeRandomLengthString(128));
     if (!folder.empty())
         while (folder.size() < wanted) folder += folder.substr(0, wanted - folder.size());
-    // The shown folder: after one leading quote, up to the last separator.
-    std::string_view rest = folder;
-    if (!rest.empty() && rest.front() == '"') rest.remove_prefix(1);
-    const size_t sep = rest.find_last_of("\\/");
-    const std::string shown = sep == std::string_view::npos ? "" : std::string(rest.substr(0, sep + 1));
 
     while (in.remaining_bytes() > 0 && dirs.entries.size() < 64) {
-        DirEntry e;
-        e.name = in.ConsumeRandomLengthString(300);
-        if (in.ConsumeBool()) e.shortName = in.ConsumeRandomLengthString(14);
-        const uint8_t kind = in.ConsumeIntegral<uint8_t>();
-        if (kind & 1) dirs.existing.insert(Prefix(shown) + e.name);
+        std::u16string name = Units(in.ConsumeRandomLengthString(600));
         // Music names often enough to matter.
-        if (kind & 2) e.name += (kind & 4) ? ".Mp3" : ".wav";
-        dirs.entries.push_back(std::move(e));
+        static const std::u16string_view endings[] = {u"", u".wav", u".Mp3", u".MID", u".wmA"};
+        name += endings[in.ConsumeIntegral<uint8_t>() % 5];
+        dirs.entries.push_back(std::move(name));
     }
-    if (dirs.result != ListResult::Listed) dirs.entries.clear();
 
     test::FakeControls controls;
     test::FakeBoxes boxes;
@@ -112,56 +115,56 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ShowFolder(p);
     ScanFolderIntoList(p);
 
-    if (folder.empty()) {
-        CHECK(dirs.patterns.size() == 1);
-        CHECK(dirs.patterns[0] == "*.*");
-        CHECK(controls[FolderPathField].text.empty());
-    } else {
-        CHECK(dirs.patterns.size() == 2);
-        CHECK(dirs.patterns[0] == Prefix(folder) + "*.*");
-        CHECK(dirs.patterns[1] == Prefix(shown) + "*.*");
-        CHECK(controls[FolderPathField].text == shown);
-    }
-    for (const std::string& pattern : dirs.patterns) CHECK(pattern.size() <= 264);
-
+    // The folder is shown as it is and counted, then listed from the field,
+    // which gains a final separator first; titles open from there.
+    std::u16string listed = folder;
+    if (!listed.empty() && listed.back() != u'\\' && listed.back() != u'/') listed += u'\\';
+    CHECK(controls[FolderPathField].name == listed);
+    CHECK(p.st.scannedFolder == listed);
     size_t music = 0;
-    for (const DirEntry& e : dirs.entries) music += IsMusic(e.name);
-    if (!folder.empty()) {
-        const size_t counted = dirs.result == ListResult::CannotStart ? 0 : music;
+    for (const std::u16string& e : dirs.entries) music += IsMusic(e);
+    if (folder.empty()) {
+        CHECK(dirs.patterns == std::vector<std::u16string>{u"*.*"});
+        CHECK(controls[ContentLabel].text.empty());
+    } else {
+        CHECK(dirs.patterns == (std::vector<std::u16string>{Pattern(folder), Pattern(listed)}));
+        const size_t counted = dirs.results[0] == ListResult::Listed ? music : 0;
         CHECK(controls[ContentLabel].text == " Contenu : " + std::to_string(counted) + " titres");
     }
+    const ListResult scan = dirs.results[folder.empty() ? 0 : 1];
 
-    const std::vector<std::string>& items = controls[TitleCombo].items;
-    if (dirs.result == ListResult::CannotStart) {
+    bool enablesChanged = false;
+    for (const std::string& l : controls.log) enablesChanged = enablesChanged || l[0] == 'E' || l[0] == 'D';
+    const std::vector<std::u16string>& items = controls[TitleCombo].items;
+    if (scan == ListResult::CannotStart) {
         CHECK(items.empty() && p.st.titleCount == 0);
+        CHECK(controls[TitleCombo].state == -1);
+        CHECK(!enablesChanged);
         CHECK(boxes.shown.size() == 1);
-        CHECK(boxes.shown[0].text == "Impossible d'examiner ce r\xE9pertoire: " + shown);
-        CHECK(dirs.finds.empty());
+        const test::Box& box = boxes.shown[0];
+        CHECK(box.title == "Erreur" && box.flags == kBoxNoIcon);
+        // In the code page whenever it spells the whole folder, wide otherwise.
+        if (const std::optional<std::string> spelled = fuzz::Spell(listed)) {
+            CHECK(box.text == "Impossible d'examiner ce r\xE9pertoire: " + *spelled);
+            CHECK(box.wideText.empty());
+        } else {
+            CHECK(box.wideText == u"Impossible d'examiner ce r\u00E9pertoire: " + listed);
+            CHECK(box.text.empty());
+        }
         return 0;
     }
     CHECK(boxes.shown.empty());
-    CHECK(p.st.titleCount == int32_t(items.size()) && items.size() == music);
-    CHECK(controls[TitleCombo].state == (music ? 0 : -1));
 
-    // Each title: the long name unless it is not plain text and a short name
-    // exists; a name with "?" is never looked up, another one is, in the
-    // listed folder.
-    std::vector<std::string> finds;
-    size_t k = 0;
-    for (const DirEntry& e : dirs.entries) {
-        if (!IsMusic(e.name)) continue;
-        std::string want = e.name;
-        if (!e.shortName.empty() && !Plain(e.name)) {
-            if (e.name.find('?') != std::string::npos) {
-                want = e.shortName;
-            } else {
-                const std::string full = Prefix(shown) + e.name;
-                finds.push_back(full);
-                if (!dirs.existing.count(full)) want = e.shortName;
-            }
-        }
-        CHECK(items[k++] == want);
-    }
-    CHECK(dirs.finds == finds);
+    // Every music entry, exactly as listed and in order.
+    std::vector<std::u16string> titles;
+    if (scan == ListResult::Listed)
+        for (const std::u16string& e : dirs.entries)
+            if (IsMusic(e)) titles.push_back(e);
+    CHECK(items == titles);
+    CHECK(p.st.titleCount == int32_t(titles.size()));
+    CHECK(controls[TitleCombo].state == (titles.empty() ? -1 : 0));
+    CHECK(controls.name(TitleCombo) == (titles.empty() ? u"" : titles[0]));
+    CHECK(!controls[StopButton].enabled && !controls[PauseButton].enabled && !controls[ResumeButton].enabled);
+    CHECK(controls[TitleCombo].enabled && controls[PlayButton].enabled);
     return 0;
 }

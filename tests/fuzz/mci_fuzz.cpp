@@ -1,5 +1,5 @@
-// Fuzz target for the MCI reply handling: a command of any length and bytes,
-// a reply buffer holding garbage that the service fills in part, in whole or
+// Fuzz target for the MCI reply handling: a command of any length and bytes
+// (or UTF-16 units, through the wide service), a reply buffer holding garbage that the service fills in part, in whole or
 // without a NUL, and the numeric reading of the reply against a model built
 // on std::from_chars.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -28,12 +28,23 @@ public:
     bool terminate = true;
     int32_t result = 0;
     std::string seen;
+    std::u16string seenWide;
     unsigned seenLength = 0;
-    int calls = 0;
+    int calls = 0, wideCalls = 0;
 
     int32_t sendString(const char* command, char* buffer, unsigned length) override {
         ++calls;
         seen = command;  // reads up to the NUL the channel must have put there
+        return answer(buffer, length);
+    }
+    int32_t sendStringW(const char16_t* command, char* buffer, unsigned length) override {
+        ++wideCalls;
+        seenWide = command;
+        return answer(buffer, length);
+    }
+
+private:
+    int32_t answer(char* buffer, unsigned length) {
         seenLength = length;
         if (buffer) {
             const size_t n = std::min<size_t>(reply.size(), length);
@@ -96,9 +107,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (mode & 0x20) command.append(size_t(in.ConsumeIntegralInRange<int>(0, 600)), 'x');
     service.reply = in.ConsumeRemainingBytesAsString();
 
-    const int32_t result = SendMciCommand(p, command);
-    CHECK(result == service.result && service.calls == 1);
-    CHECK(service.seen == std::string_view(command).substr(0, command.find('\0')));
+    int32_t result;
+    if (mode & 0x40) {
+        // Any units, two bytes each, low byte first.
+        std::u16string wide;
+        for (size_t i = 0; i + 1 < command.size(); i += 2)
+            wide += char16_t(uint8_t(command[i]) | uint8_t(command[i + 1]) << 8);
+        result = SendMciCommand(p, std::u16string_view(wide));
+        CHECK(service.wideCalls == 1 && service.calls == 0);
+        CHECK(service.seenWide == std::u16string_view(wide).substr(0, wide.find(u'\0')));
+    } else {
+        result = SendMciCommand(p, command);
+        CHECK(service.calls == 1 && service.wideCalls == 0);
+        CHECK(service.seen == std::string_view(command).substr(0, command.find('\0')));
+    }
+    CHECK(result == service.result);
     if (!buffer) {
         CHECK(service.seenLength == 0);
         CHECK(p.st.replyText.empty());

@@ -1,19 +1,22 @@
 // Fuzz target for the preferences file: the input is the whole file.
 //
-// Reading must agree with a plain line-by-line model of the grammar and never
-// write. A document that was opened and changed, written back and read again,
-// keeps every line it did not change byte for byte and reads the written value.
+// Reading must agree with a plain line-by-line model of the grammar and of the
+// encodings (a mark; else UTF-8 when the bytes are well-formed UTF-8 beyond
+// ASCII; else Windows-1252), and never write. A document opened and changed,
+// written back and read again: when the code page spells the value a
+// single-byte document stays single-byte, every other line byte for byte;
+// otherwise it turns into UTF-8 with a mark and every other line keeps its
+// meaning. The value reads back, lone surrogates included.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "library/prefs_file.h"
 #include "tests/fuzz/property.h"
+#include "tests/fuzz/text_model.h"
 
 namespace {
 
@@ -22,10 +25,12 @@ using vireo::FileCreation;
 using vireo::FileShare;
 using vireo::PreferencesFile;
 using vireo::PrefEntry;
+namespace model = vireo::fuzz;
 
 constexpr std::string_view kMark = "\xEF\xBB\xBF";
 // The key as the program holds it, in Windows-1252 (this file is ASCII).
 const std::string kKey = "R\xE9pertoire";
+const std::u16string kNone = u"<none>";
 
 // One file in memory; counts the writes.
 class MemoryFiles : public vireo::FilePort {
@@ -33,7 +38,7 @@ public:
     std::string bytes;
     int rewrites = 0;
 
-    std::unique_ptr<vireo::OpenFile> open(const std::string&, FileAccess, FileShare, FileCreation) override {
+    std::unique_ptr<vireo::OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return std::make_unique<Handle>(*this);
     }
 
@@ -53,13 +58,14 @@ private:
     };
 };
 
-bool Blank(char c) { return c == ' ' || c == '\t'; }
-std::string_view LTrim(std::string_view s) {
-    while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
+template <typename S>
+S LTrim(S s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     return s;
 }
-std::string_view RTrim(std::string_view s) {
-    while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
+template <typename S>
+S RTrim(S s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
 
@@ -112,17 +118,54 @@ int Lookup(const std::vector<std::string>& lines, std::string_view storedKey) {
     return -1;
 }
 
+bool LooksUtf8(std::string_view bytes) {
+    bool high = false;
+    for (char c : bytes) high = high || uint8_t(c) > 0x7F;
+    return high && model::DecodeUtf8(bytes, false).wellFormed;
+}
+
 struct Document {
     bool utf8 = false;
     std::string_view content;
 };
 Document Split(std::string_view file) {
     if (file.substr(0, 3) == kMark) return {true, file.substr(3)};
-    return {false, file};
+    return {LooksUtf8(file), file};
 }
 
-std::string Stored(const Document& d, std::string_view text) {
-    return d.utf8 ? vireo::Latin1ToUtf8(text) : std::string(text);
+// A program text (Windows-1252) as a document spells it.
+std::string Stored(bool utf8, std::string_view text) { return utf8 ? model::Utf8(model::Widen(text)) : std::string(text); }
+
+// What readString gives for a value as written: blanks at either end dropped,
+// and nothing from a NUL on.
+std::u16string ReadBack(std::u16string_view v) {
+    v = LTrim(v);
+    return std::u16string(RTrim(v.substr(0, v.find(u'\0'))));
+}
+
+// readString of a document, by the model.
+std::u16string ModelRead(const Document& doc, const std::vector<std::string>& lines, std::string_view key) {
+    const int at = Lookup(lines, Stored(doc.utf8, key));
+    if (at < 0) return kNone;
+    const std::string value = Model(lines[size_t(at)]).value;
+    const std::string_view raw = RTrim(std::string_view(value).substr(0, value.find('\0')));
+    return doc.utf8 ? model::DecodeUtf8(raw, true).units : model::Widen(raw);
+}
+
+// The top-level keys of the document the program could ask for: those that are
+// the spelling of some Windows-1252 text, without NUL; the first few stand for
+// all (each lookup walks the document).
+std::vector<std::string> ProgramKeys(const Document& doc, const std::vector<std::string>& lines) {
+    std::vector<std::string> keys;
+    for (const std::string& l : lines) {
+        PrefEntry e = Model(l);
+        if (e.kind == PrefEntry::Group || keys.size() == 8) break;
+        if (e.kind != PrefEntry::Pair || e.key.find('\0') != std::string::npos) continue;
+        const std::optional<std::string> k =
+            doc.utf8 ? model::Spell(model::DecodeUtf8(e.key, true).units) : std::optional<std::string>(e.key);
+        if (k && Stored(doc.utf8, *k) == e.key) keys.push_back(*k);
+    }
+    return keys;
 }
 
 uint64_t Hash(const uint8_t* data, size_t size) {
@@ -131,78 +174,98 @@ uint64_t Hash(const uint8_t* data, size_t size) {
     return h;
 }
 
-// A folder the player could have stored: one line, no blanks at either end
-// (reading drops those), no NUL (reading stops there).
-std::string ValueFromBytes(std::string_view raw) {
-    std::string v;
-    for (char c : raw.substr(0, 300))
-        if (c != '\r' && c != '\n' && c != '\0') v += c;
-    return std::string(LTrim(RTrim(v)));
-}
+bool SpellsFolderKey(std::string_view key) { return SameKey(key, kKey); }
 
 // Opens the file, sets key to value, closes; checks the document written.
-void RoundTrip(MemoryFiles& files, const std::string& key, const std::string& value) {
+void RoundTrip(MemoryFiles& files, const std::string& key, const std::u16string& value) {
     const std::string before = files.bytes;
     const Document doc = Split(before);
     const std::vector<std::string> lines = EntryLines(doc.content);
 
+    // A value is one line.
+    const std::u16string line = value.substr(0, value.find_first_of(u"\r\n"));
+    const std::optional<std::string> spelled = model::Spell(line);
+    const bool utf8 = doc.utf8 || !spelled;
     {
         PreferencesFile prefs(files);
-        CHECK(prefs.open("Vireo.ini"));
+        CHECK(prefs.open(u"Vireo.ini"));
         prefs.writeString(key, value);
-        CHECK(prefs.readString(key, "<none>") == value);
+        CHECK(prefs.isUtf8() == utf8);
+        CHECK(prefs.readString(key, kNone) == ReadBack(line));
         prefs.close();
     }
     CHECK(files.rewrites == 1);
     const std::string after = files.bytes;
 
-    // The lines: the old ones, the changed one in its place or the new one at
-    // the end of the top-level section.
+    // The lines, turned to UTF-8 when the document is; the changed one in its
+    // place or the new one at the end of the top-level section.
     std::vector<std::string> want = lines;
-    const std::string line = Stored(doc, key) + " = " + Stored(doc, value);
-    const int at = Lookup(lines, Stored(doc, key));
+    if (utf8 && !doc.utf8)
+        for (std::string& l : want) l = Stored(true, l);
+    const std::string changed = Stored(utf8, key) + " = " + (utf8 ? model::Utf8(line) : *spelled);
+    const int at = Lookup(want, Stored(utf8, key));
     if (at >= 0) {
-        want[size_t(at)] = line;
+        want[size_t(at)] = changed;
     } else {
         size_t end = 0;
         while (end < want.size() && Model(want[end]).kind != PrefEntry::Group) ++end;
-        want.insert(want.begin() + long(end), line);
+        want.insert(want.begin() + long(end), changed);
     }
-    const Document written = Split(after);
-    CHECK(written.utf8 == doc.utf8);
-    CHECK(EntryLines(written.content) == want);
-    // Every line ends with CR LF, and nothing else is there.
+    // Every line ends with CR LF; a UTF-8 document starts with the mark on a
+    // line of its own, a single-byte one never starts like the mark.
     std::string text;
     for (const std::string& l : want) text += l + "\r\n";
-    CHECK(written.content.size() >= text.size());
-    CHECK(written.content.substr(written.content.size() - text.size()) == text);
-    CHECK(written.content.substr(0, written.content.size() - text.size()).find_first_not_of("\r\n") ==
-          std::string_view::npos);
+    if (utf8)
+        CHECK(after == std::string(kMark) + "\r\n" + text);
+    else
+        CHECK(after == (text.compare(0, kMark.size(), kMark) == 0 ? "\r\n" : "") + text);
 
-    // Read again: the value comes back, and so do the other top-level keys.
+    // Read again. The folder key keeps a single-byte document from ever
+    // reading as UTF-8; another key may not (see the report of this target).
+    const Document written = Split(after);
+    if (SpellsFolderKey(key)) CHECK(written.utf8 == utf8);
     {
         PreferencesFile prefs(files);
-        CHECK(prefs.open("Vireo.ini"));
-        CHECK(prefs.readString(key, "<none>") == value);
-        MemoryFiles copy;
-        copy.bytes = before;
-        PreferencesFile was(copy);
-        CHECK(was.open("Vireo.ini"));
-        // The first few keys stand for all (each lookup walks the document).
-        for (size_t i = 0; i < lines.size() && i < 8; ++i) {
-            PrefEntry e = Model(lines[i]);
-            if (e.kind == PrefEntry::Group) break;
-            if (e.kind != PrefEntry::Pair || SameKey(e.key, Stored(doc, key))) continue;
-            const std::string k = doc.utf8 ? vireo::Utf8ToLatin1(e.key) : e.key;
-            if (Stored(doc, k) != e.key) continue;  // not a key the program can spell
-            CHECK(prefs.readString(k, "<none>") == was.readString(k, "<none>"));
+        CHECK(prefs.open(u"Vireo.ini"));
+        if (written.utf8 == utf8) {
+            CHECK(prefs.readString(key, kNone) == ReadBack(line));
+            // Every other line means what it meant.
+            for (const std::string& k : ProgramKeys(doc, lines))
+                if (!SameKey(Stored(doc.utf8, k), Stored(doc.utf8, key)))
+                    CHECK(prefs.readString(k, kNone) == ModelRead(doc, lines, k));
         }
         // The same change once more writes the same bytes.
         prefs.writeString(key, value);
         prefs.close();
     }
     CHECK(files.rewrites == 2);
-    CHECK(files.bytes == after);
+    if (written.utf8 == utf8) CHECK(files.bytes == after);
+}
+
+// Values of every kind: ones the code page spells, ones it cannot, lone
+// surrogates, and line breaks, NULs and blanks that do not come back.
+std::u16string Value(uint64_t h, std::string_view file) {
+    static const std::u16string values[] = {
+        u"D:\\Musique\\", u"", u"C:\\Mus\u00E9e\\", u"\\\\serveur\\partage\\", u"a = b", u"[G]", u"; x",
+        u"\u20AC\u0081\u0178\u00FF",            // the code page's row 80-9F and its last byte
+        u"\u00EF\u00BB\u00BF", u"\u00C3\u00A9",  // single bytes that look like UTF-8
+        u"\uFEFF", u"C:\\\u0141\u00F3d\u017A\\", u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430\\",
+        u"D:\\\U0001F3B5\\", u"D:\\\xD83C\\", u"\xDC00x", u"\xDFB5\xD83C", u"x\xD800", u"\xD800\xD800\xDC00",
+        u"a\rb", u"C:\\\u0141\nR\u00E9pertoire = x", u" \t padded \t ", std::u16string(u"nul\0\u0141", 5),
+        std::u16string(300, u'x'),
+    };
+    std::u16string v = values[h % std::size(values)];
+    // A stretch of the input, as units or as single bytes.
+    if ((h >> 8) % 3 == 0) {
+        const std::string_view raw = file.substr(size_t((h >> 16) % (file.size() + 1))).substr(0, 600);
+        v.clear();
+        if ((h >> 40) & 1) {
+            for (size_t i = 0; i + 1 < raw.size(); i += 2) v += char16_t(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8);
+        } else {
+            v = model::Widen(raw.substr(0, 300));
+        }
+    }
+    return v;
 }
 
 }  // namespace
@@ -212,51 +275,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     const Document doc = Split(file);
     const std::vector<PrefEntry> entries = vireo::ParsePreferences(doc.content);
+    CHECK(vireo::LooksLikeUtf8(file) == LooksUtf8(file));
 
     const std::vector<std::string> lines = EntryLines(doc.content);
     CHECK(entries.size() == lines.size());
     for (size_t i = 0; i < lines.size(); ++i) CHECK(entries[i] == Model(lines[i]));
 
     // Reading alone writes nothing, and finds what the model finds.
+    std::vector<std::string> keys = ProgramKeys(doc, lines);
+    keys.insert(keys.begin(), {kKey, "r\xE9PERTOIRE"});
     MemoryFiles files;
     files.bytes.assign(file);
     {
         PreferencesFile prefs(files);
-        CHECK(prefs.open("Vireo.ini"));
+        CHECK(prefs.open(u"Vireo.ini"));
         CHECK(prefs.isUtf8() == doc.utf8);
-        const std::string got = prefs.readString(kKey, "<none>");
-        const int at = Lookup(lines, Stored(doc, kKey));
-        if (at < 0) {
-            CHECK(got == "<none>");
-        } else {
-            std::string want = Model(lines[size_t(at)]).value;
-            if (doc.utf8) want = vireo::Utf8ToLatin1(want);
-            want = want.substr(0, want.find('\0'));
-            CHECK(got == RTrim(want));
-        }
+        for (const std::string& k : keys) CHECK(prefs.readString(k, kNone) == ModelRead(doc, lines, k));
         prefs.close();
     }
     CHECK(files.rewrites == 0);
 
     // A change of the folder key, of another spelling of it, of a key of the
-    // file, with values of every kind.
+    // file, with a value of any kind.
     const uint64_t h = Hash(data, size);
-    static const std::string values[] = {
-        "D:\\Musique\\", "", "E:\\", "C:\\Mus\xE9" "e\\", "\\\\serveur\\partage\\", "a = b", "[G]", "; x",
-        "\xEF\xBB\xBF", "\xFF\x80\x9F", std::string(300, 'x'),
-    };
-    std::string value = values[h % std::size(values)];
-    if ((h >> 8) % 3 == 0) value = ValueFromBytes(file.substr(size_t((h >> 16) % (size + 1))));
-
-    std::vector<std::string> keys = {kKey, "r\xE9PERTOIRE"};
-    for (const std::string& l : lines) {
-        PrefEntry e = Model(l);
-        if (e.kind == PrefEntry::Group) break;
-        if (e.kind != PrefEntry::Pair) continue;
-        std::string k = doc.utf8 ? vireo::Utf8ToLatin1(e.key) : e.key;
-        if (Stored(doc, k) == e.key && k.find('\0') == std::string::npos) keys.push_back(k);
-    }
-    const std::string& key = keys[(h >> 24) % keys.size()];
-    RoundTrip(files, key, value);
+    RoundTrip(files, keys[(h >> 24) % keys.size()], Value(h, file));
     return 0;
 }

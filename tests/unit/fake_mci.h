@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/mci.h"
+#include "core/names.h"
 
 namespace vireo::test {
 
@@ -48,8 +49,9 @@ public:
 
     static constexpr int64_t kStepMs = 333;
 
-    std::map<std::string, FakeTrack> files;  // full path -> track
-    std::vector<std::string> commands;        // every command, in order
+    std::map<std::string, FakeTrack> files;  // full path in UTF-8 -> track
+    // Every command, in order; a wide one as "W " and its text in UTF-8.
+    std::vector<std::string> commands;
     std::vector<std::string>* journal = nullptr;  // also "MCI <command>" here, when set
     int32_t modeError = 0;  // the answer to a mode query when not 0
     std::string modeText;   // the reply to a mode query when not empty
@@ -58,21 +60,17 @@ public:
     bool isOpen() const { return open_; }
     bool isPlaying() const { return open_ && mode_ == Mode::Playing; }
     bool isPaused() const { return open_ && mode_ == Mode::Paused; }
-    const std::string& openPath() const { return path_; }
+    const std::u16string& openPath() const { return path_; }
     int64_t position() const { return positionAt(clock_.nowMs); }
 
     int32_t sendString(const char* command, char* reply, unsigned replyLength) override {
         commands.emplace_back(command);
-        if (journal) journal->push_back("MCI " + commands.back());
-        if (reply && replyLength) reply[0] = '\0';
-        std::string text;
-        const int32_t result = execute(command, text);
-        if (result == 0 && reply && replyLength) {
-            const size_t n = text.size() < replyLength - 1 ? text.size() : replyLength - 1;
-            std::memcpy(reply, text.data(), n);
-            reply[n] = '\0';
-        }
-        return result;
+        return answer(WidenCp1252(command), reply, replyLength);
+    }
+    // The wide service: only opens are sent through it.
+    int32_t sendStringW(const char16_t* command, char* reply, unsigned replyLength) override {
+        commands.push_back("W " + ToUtf8(command));
+        return answer(command, reply, replyLength);
     }
 
 private:
@@ -80,7 +78,7 @@ private:
 
     FakeClock& clock_;
     bool open_ = false;
-    std::string path_;
+    std::u16string path_;
     FakeTrack track_;
     Mode mode_ = Mode::Stopped;
     int64_t start_ = 0;      // position where the last play started, or the still position
@@ -92,11 +90,10 @@ private:
         if (mode_ != Mode::Playing) return start_;
         if (track_.soundMs >= 0 && start_ + (now - startedAt_) >= track_.soundMs)
             return track_.soundMs < start_ ? start_ : track_.soundMs;
-        const int64_t played = (now - startedAt_) / track_.stepMs * track_.stepMs;
-        const int64_t at = start_ + played;
-        if (at < track_.lengthMs) return at;
-        // Played to its natural end.
-        return track_.kind == TrackKind::Mp3 ? start_ : track_.lengthMs;
+        // Played to its natural end: the device says so at once.
+        if (start_ + (now - startedAt_) >= track_.lengthMs)
+            return track_.kind == TrackKind::Mp3 ? start_ : track_.lengthMs;
+        return start_ + (now - startedAt_) / track_.stepMs * track_.stepMs;
     }
 
     // Played to the natural end, or to where the sound of a cut file runs out.
@@ -116,16 +113,35 @@ private:
         return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
     }
 
-    int32_t open(const std::string& command) {
+    int32_t answer(const std::u16string& command, char* reply, unsigned replyLength) {
+        if (journal) journal->push_back("MCI " + commands.back());
+        if (reply && replyLength) reply[0] = '\0';
+        std::string text;
+        int32_t result;
+        if (command.rfind(u"open ", 0) == 0)
+            result = open(command);
+        else if (std::optional<std::string> plain = ExactCp1252(command))
+            result = execute(*plain, text);
+        else
+            result = kMciUnrecognizedCommand;
+        if (result == 0 && reply && replyLength) {
+            const size_t n = text.size() < replyLength - 1 ? text.size() : replyLength - 1;
+            std::memcpy(reply, text.data(), n);
+            reply[n] = '\0';
+        }
+        return result;
+    }
+
+    int32_t open(const std::u16string& command) {
         // open "<path>" alias Morceau
-        const size_t first = command.find('"');
-        const size_t last = command.rfind('"');
-        if (first == std::string::npos || last == first) return kMciUnrecognizedCommand;
-        if (command.compare(last, std::string::npos, "\" alias Morceau") != 0) return kMciUnrecognizedCommand;
+        const size_t first = command.find(u'"');
+        const size_t last = command.rfind(u'"');
+        if (first == std::u16string::npos || last == first) return kMciUnrecognizedCommand;
+        if (command.compare(last, std::u16string::npos, u"\" alias Morceau") != 0) return kMciUnrecognizedCommand;
         if (open_) return kMciDuplicateAlias;
-        const std::string path = command.substr(first + 1, last - first - 1);
-        auto it = files.find(path);
-        if (it == files.end()) return EndsWith(path, ".mp3") ? kMciCannotSeek : kMciFileNotFound;
+        const std::u16string path = command.substr(first + 1, last - first - 1);
+        auto it = files.find(ToUtf8(path));
+        if (it == files.end()) return EndsWith(ToUtf8(path), ".mp3") ? kMciCannotSeek : kMciFileNotFound;
         open_ = true;
         path_ = path;
         track_ = it->second;
@@ -135,7 +151,6 @@ private:
     }
 
     int32_t execute(const std::string& command, std::string& reply) {
-        if (command.rfind("open ", 0) == 0) return open(command);
         std::istringstream in(command);
         std::string verb, alias;
         in >> verb >> alias;

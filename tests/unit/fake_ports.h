@@ -82,13 +82,14 @@ public:
     }
 };
 
-// Files in memory, by full path.
+// Files in memory, by full path in UTF-8.
 class MemoryFiles : public FilePort {
 public:
     std::map<std::string, std::string> content;
 
-    std::unique_ptr<OpenFile> open(const std::string& path, FileAccess, FileShare,
+    std::unique_ptr<OpenFile> open(const std::u16string& path16, FileAccess, FileShare,
                                    FileCreation creation) override {
+        const std::string path = ToUtf8(path16);
         auto it = content.find(path);
         if (it == content.end()) {
             if (creation == FileCreation::OpenExisting) return nullptr;
@@ -117,26 +118,27 @@ private:
     };
 };
 
-// Listings by pattern; a pattern not in the table cannot be listed.
+// Listings by pattern, patterns and names in UTF-8; a pattern not in the
+// table cannot be listed.
 class FakeDirs : public DirectoryPort {
 public:
     std::map<std::string, std::vector<std::string>> listings;
-    ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) override {
-        auto it = listings.find(pattern);
+    ListResult list(const std::u16string& pattern, std::vector<std::u16string>& names) override {
+        auto it = listings.find(ToUtf8(pattern));
         if (it == listings.end()) return ListResult::CannotStart;
         if (it->second.empty()) return ListResult::NoEntries;
-        for (const auto& name : it->second) entries.push_back({name, ""});
+        for (const auto& name : it->second) names.push_back(FromUtf8(name));
         return ListResult::Listed;
     }
-    FoundEntry find(const std::string&) override { return {}; }
+    FoundEntry find(const std::u16string&) override { return {}; }
 };
 
 class FakeRequester : public FolderRequesterPort {
 public:
-    std::string answer;  // "" cancels
+    std::u16string answer;  // "" cancels
     std::vector<std::string> prompts;
-    std::vector<std::string> initialFolders;
-    std::string browse(std::string_view prompt, std::string_view initialFolder) override {
+    std::vector<std::u16string> initialFolders;
+    std::u16string browse(std::string_view prompt, std::u16string_view initialFolder) override {
         prompts.emplace_back(prompt);
         initialFolders.emplace_back(initialFolder);
         return answer;
@@ -166,7 +168,7 @@ struct Rig {
     Rig() {
         reply.fill('#');  // never cleared by the program: garbage until the first reply
         p.st.replyBuffer = reply.data();
-        p.st.programDir = "C:\\Vireo\\";
+        p.st.programDir = u"C:\\Vireo\\";
         p.st.lengthSeconds = 100;
         mci.journal = &controls.log;
         taskbar.journal = &controls.log;
@@ -185,12 +187,13 @@ struct Rig {
     // A folder of WAV titles (lengths in ms), listed as a successful load does ("Ready").
     void load(const std::vector<std::pair<std::string, int32_t>>& titles,
               TrackKind kind = TrackKind::Wav) {
-        controls[FolderPathField].text = kFolder;
+        controls[FolderPathField].name = WidenCp1252(kFolder);
+        p.st.scannedFolder = WidenCp1252(kFolder);
         auto& combo = controls[TitleCombo];
         combo.items.clear();
         for (const auto& [name, ms] : titles) {
-            combo.items.push_back(name);
-            mci.files[std::string(kFolder) + name] = {ms, kind};
+            combo.items.push_back(WidenCp1252(name));
+            mci.files[ToUtf8(WidenCp1252(kFolder + name))] = {ms, kind};
         }
         p.st.titleCount = int32_t(titles.size());
         combo.state = 0;

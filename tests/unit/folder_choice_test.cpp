@@ -25,35 +25,43 @@ const std::string kKey = "Répertoire";
 const std::string kPrompt = "Sélectionnez le répertoire où se trouvent les musiques que vous voulez écouter :";
 
 TEST(FolderRequesterPaths, InitialFolder) {
-    const std::string a258(258, 'a');
+    const std::u16string a258(258, u'a');
+    const std::u16string clef = u"\U0001D11E";  // one character, two units
     struct Case {
-        std::string in, out;
+        std::u16string in, out;
     };
     const std::vector<Case> cases = {
-        {"", ""},
-        {"D:\\Musique\\", "D:\\Musique"},
-        {"D:\\Musique", "D:\\Musique"},
-        {"E:\\", "E:\\"},
-        {"ab\\", "ab\\"},
-        {"abc\\", "abc"},
-        {"\\", "\\"},
-        {std::string(300, 'x'), std::string(259, 'x')},
-        {a258 + "\\", a258},                // 259 characters
-        {a258 + "b\\", a258 + "b"},         // 260, cut to 259
-        {a258 + "\\\\", a258},              // cut leaves one backslash, then it goes
+        {u"", u""},
+        {u"D:\\Musique\\", u"D:\\Musique"},
+        {u"D:\\Musique", u"D:\\Musique"},
+        {u"E:\\", u"E:\\"},
+        {u"ab\\", u"ab\\"},
+        {u"abc\\", u"abc"},
+        {u"\\", u"\\"},
+        {std::u16string(300, u'x'), std::u16string(259, u'x')},
+        {a258 + u"\\", a258},                // 259 characters
+        {a258 + u"b\\", a258 + u"b"},         // 260, cut to 259
+        {a258 + u"\\\\", a258},              // cut leaves one backslash, then it goes
+        // Counted in characters of the platform, not bytes: 259 Cyrillic letters stay.
+        {std::u16string(259, u'\u0416') + u"\\", std::u16string(259, u'\u0416')},
+        // Never half of a pair: the cut falls before it.
+        {a258 + clef + u"\\", a258},
+        {u"D:\\" + clef + u"\\", u"D:\\" + clef},
     };
     for (const Case& c : cases) EXPECT_EQ(PrepareInitialFolder(c.in), c.out) << c.in.size();
 }
 
 TEST(FolderRequesterPaths, ChosenFolder) {
     struct Case {
-        std::string in, out;
+        std::u16string in, out;
     };
     const std::vector<Case> cases = {
-        {"", ""}, {"D:\\Musique", "D:\\Musique\\"}, {"E:\\", "E:\\"}, {"D:\\M\\", "D:\\M\\"},
-        {"\\\\server\\share", "\\\\server\\share\\"}, {"D:\\a/", "D:\\a/\\"},
+        {u"", u""}, {u"D:\\Musique", u"D:\\Musique\\"}, {u"E:\\", u"E:\\"}, {u"D:\\M\\", u"D:\\M\\"},
+        {u"\\\\server\\share", u"\\\\server\\share\\"}, {u"D:\\a/", u"D:\\a/\\"},
+        {u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430", u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430\\"},
+        {std::u16string(260, u'\u00E9'), std::u16string(260, u'\u00E9') + u"\\"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FinishChosenFolder(c.in), c.out) << c.in;
+    for (const Case& c : cases) EXPECT_EQ(FinishChosenFolder(c.in), c.out) << c.in.size();
 }
 
 class FolderChoice : public ::testing::Test {
@@ -67,10 +75,10 @@ protected:
     std::string ini = dir / "Vireo.ini";
 
     void SetUp() override {
-        p.st.programDir = dir.path();
-        listing.add("D:\\Musique\\*.*", {{"a.mp3", ""}, {"b.wav", ""}, {"c.jpg", ""}});
-        listing.add("D:\\Ancien\\*.*", {{"old.mp3", ""}});
-        listing.add("E:\\*.*", {{"root.wma", ""}});
+        p.st.programDir = dir.path16();
+        listing.add(u"D:\\Musique\\*.*", {u"a.mp3", u"b.wav", u"c.jpg"});
+        listing.add(u"D:\\Ancien\\*.*", {u"old.mp3"});
+        listing.add(u"E:\\*.*", {u"root.wma"});
     }
     // What the dispatcher does for the default-folder button.
     void userFolderButton() {
@@ -80,29 +88,49 @@ protected:
 };
 
 TEST_F(FolderChoice, ChosenDefaultFolderIsStoredAndLoaded) {
-    p.st.currentFolder = "D:\\Ancien\\";
-    requester.answers = {"D:\\Musique"};
+    p.st.currentFolder = u"D:\\Ancien\\";
+    requester.answers = {u"D:\\Musique"};
     userFolderButton();
 
     ASSERT_EQ(requester.calls.size(), 1u);
     EXPECT_EQ(requester.calls[0].first, kPrompt);
-    EXPECT_EQ(requester.calls[0].second, "D:\\Ancien");
+    EXPECT_EQ(requester.calls[0].second, u"D:\\Ancien");
     std::string bytes = ReadBytes(ini);
     EXPECT_EQ(bytes, kKey + " = D:\\Musique\\\r\n");
     EXPECT_EQ(bytes.size(), 26u);
-    EXPECT_EQ(p.st.currentFolder, "D:\\Musique\\");
-    EXPECT_EQ(rig.controls[FolderPathField].text, "D:\\Musique\\");
+    EXPECT_EQ(p.st.currentFolder, u"D:\\Musique\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Musique\\");
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 2 titres");
-    EXPECT_EQ(rig.items(), (std::vector<std::string>{"a.mp3", "b.wav"}));
+    EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u"a.mp3", u"b.wav"}));
     EXPECT_TRUE(rig.boxes.shown.empty());
+}
+
+// A default folder the code page cannot spell is stored so that it reads
+// back whole, and the next start lists it.
+TEST_F(FolderChoice, DefaultFolderInAnyScript) {
+    const std::u16string folder = u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430\\";
+    listing.add(folder + u"*.*", {u"\u041F\u0435\u0441\u043D\u044F.wav", u"notes.txt"});
+    requester.answers = {u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430"};
+    userFolderButton();
+    EXPECT_EQ(ReadBytes(ini), "\xEF\xBB\xBF\r\nR\xC3\xA9pertoire = " + ToUtf8(folder) + "\r\n");
+    EXPECT_EQ(rig.controls[FolderPathField].name, folder);
+    EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"\u041F\u0435\u0441\u043D\u044F.wav"});
+
+    FakeRequester none;
+    LibraryRig next(files, listing, none);
+    next.p.st.programDir = dir.path16();
+    LoadMusicFolder(next.p);
+    EXPECT_EQ(next.p.st.currentFolder, folder);
+    EXPECT_EQ(next.controls[ContentLabel].text, " Contenu : 1 titres");
+    EXPECT_EQ(next.items(), rig.items());
 }
 
 TEST_F(FolderChoice, ChoosingAgainRewritesTheFile) {
     WriteBytes(ini, "; mine\r\n" + kKey + " = D:\\Ancien\\\r\n[G]\r\nx=1\r\n");
-    requester.answers = {"E:\\"};
+    requester.answers = {u"E:\\"};
     userFolderButton();
     EXPECT_EQ(ReadBytes(ini), kKey + " = E:\\\r\n");
-    EXPECT_EQ(rig.controls[FolderPathField].text, "E:\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"E:\\");
 }
 
 TEST_F(FolderChoice, CancelChangesNothing) {
@@ -110,10 +138,10 @@ TEST_F(FolderChoice, CancelChangesNothing) {
     WriteBytes(ini, before);
     struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, ini.c_str(), old, 0), 0);
-    p.st.currentFolder = "D:\\Ancien\\";
+    p.st.currentFolder = u"D:\\Ancien\\";
 
     ChooseDefaultFolder(p);
-    EXPECT_EQ(p.st.currentFolder, "D:\\Ancien\\");
+    EXPECT_EQ(p.st.currentFolder, u"D:\\Ancien\\");
     EXPECT_TRUE(files.calls.empty());
     EXPECT_TRUE(rig.boxes.shown.empty());
 
@@ -122,8 +150,8 @@ TEST_F(FolderChoice, CancelChangesNothing) {
     struct stat st {};
     ASSERT_EQ(::stat(ini.c_str(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
-    EXPECT_EQ(p.st.currentFolder, "D:\\Ancien\\");
-    EXPECT_EQ(rig.items(), std::vector<std::string>{"old.mp3"});
+    EXPECT_EQ(p.st.currentFolder, u"D:\\Ancien\\");
+    EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"old.mp3"});
 }
 
 TEST_F(FolderChoice, CancelWithoutAFileCreatesNone) {
@@ -134,7 +162,7 @@ TEST_F(FolderChoice, CancelWithoutAFileCreatesNone) {
 
 TEST_F(FolderChoice, CreateFailureShowsTheInformationBox) {
     files.refuse = [](const PosixFiles::Call& c) { return c.creation == FileCreation::CreateAlways; };
-    requester.answers = {"D:\\Musique"};
+    requester.answers = {u"D:\\Musique"};
     userFolderButton();
 
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
@@ -143,70 +171,70 @@ TEST_F(FolderChoice, CreateFailureShowsTheInformationBox) {
     EXPECT_EQ(rig.boxes.shown[0].flags, 0x40u);
     EXPECT_FALSE(test::PathExists(ini));
     // Without a file the chosen folder stays for this run.
-    EXPECT_EQ(p.st.currentFolder, "D:\\Musique\\");
-    EXPECT_EQ(rig.items(), (std::vector<std::string>{"a.mp3", "b.wav"}));
+    EXPECT_EQ(p.st.currentFolder, u"D:\\Musique\\");
+    EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u"a.mp3", u"b.wav"}));
 }
 
 TEST_F(FolderChoice, UnreplaceableOlderFileWins) {
     const std::string older = kKey + " = D:\\Ancien\\\r\n";
     WriteBytes(ini, older);
     files.refuse = [](const PosixFiles::Call& c) { return c.creation == FileCreation::CreateAlways; };
-    requester.answers = {"D:\\Musique"};
+    requester.answers = {u"D:\\Musique"};
     userFolderButton();
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].flags, 0x40u);
     EXPECT_EQ(ReadBytes(ini), older);
-    EXPECT_EQ(p.st.currentFolder, "D:\\Ancien\\");
-    EXPECT_EQ(rig.controls[FolderPathField].text, "D:\\Ancien\\");
-    EXPECT_EQ(rig.items(), std::vector<std::string>{"old.mp3"});
+    EXPECT_EQ(p.st.currentFolder, u"D:\\Ancien\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Ancien\\");
+    EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"old.mp3"});
 }
 
 TEST_F(FolderChoice, BrowseShowsAndListsWithoutTouchingTheFile) {
     p.st.titleCount = 9;
     int countWhileOpen = -1;
     requester.whileOpen = [&] { countWhileOpen = p.st.titleCount; };
-    requester.answers = {"E:\\", "D:\\Musique"};
+    requester.answers = {u"E:\\", u"D:\\Musique"};
 
     BrowseMusicFolder(p);
     EXPECT_EQ(countWhileOpen, 0);
     EXPECT_EQ(requester.calls[0].first, kPrompt);
-    EXPECT_EQ(requester.calls[0].second, "");
-    EXPECT_EQ(p.st.currentFolder, "E:\\");
-    EXPECT_EQ(rig.controls[FolderPathField].text, "E:\\");
+    EXPECT_EQ(requester.calls[0].second, u"");
+    EXPECT_EQ(p.st.currentFolder, u"E:\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"E:\\");
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 1 titres");
-    EXPECT_EQ(rig.items(), std::vector<std::string>{"root.wma"});
+    EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"root.wma"});
     EXPECT_EQ(p.st.titleCount, 1);
 
     BrowseMusicFolder(p);
-    EXPECT_EQ(requester.calls[1].second, "E:\\");
-    EXPECT_EQ(rig.items(), (std::vector<std::string>{"a.mp3", "b.wav"}));
+    EXPECT_EQ(requester.calls[1].second, u"E:\\");
+    EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u"a.mp3", u"b.wav"}));
     EXPECT_TRUE(files.calls.empty());
     EXPECT_FALSE(test::PathExists(ini));
 }
 
 TEST_F(FolderChoice, BrowseCancelRebuildsFromTheField) {
-    requester.answers = {"D:\\Musique\\"};
+    requester.answers = {u"D:\\Musique\\"};
     BrowseMusicFolder(p);
     rig.controls.log.clear();
     rig.controls[TitleCombo].state = 1;
 
     BrowseMusicFolder(p);  // cancelled
-    EXPECT_EQ(p.st.currentFolder, "");
-    EXPECT_EQ(rig.controls[FolderPathField].text, "D:\\Musique\\");
+    EXPECT_EQ(p.st.currentFolder, u"");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Musique\\");
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 2 titres");
-    EXPECT_EQ(rig.items(), (std::vector<std::string>{"a.mp3", "b.wav"}));
+    EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u"a.mp3", u"b.wav"}));
     EXPECT_EQ(p.st.titleCount, 2);
     EXPECT_EQ(rig.controls[TitleCombo].state, 0);
     EXPECT_TRUE(files.calls.empty());
 
     BrowseMusicFolder(p);
-    EXPECT_EQ(requester.calls[2].second, "");  // no preselection after a cancel
+    EXPECT_EQ(requester.calls[2].second, u"");  // no preselection after a cancel
 }
 
 TEST_F(FolderChoice, BrowseOfAMissingFolderReportsIt) {
-    requester.answers = {"Z:\\Parti"};
+    requester.answers = {u"Z:\\Parti"};
     BrowseMusicFolder(p);
-    EXPECT_EQ(rig.controls[FolderPathField].text, "Z:\\Parti\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"Z:\\Parti\\");
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 0 titres");
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].text, "Impossible d'examiner ce répertoire: Z:\\Parti\\");

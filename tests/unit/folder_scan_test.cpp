@@ -25,68 +25,63 @@ using test::libfake::LibraryRig;
 const std::string kKey = "Répertoire";
 const std::vector<std::string> kReadyEnables = {"D3", "D13", "D14", "E5", "E2"};
 
-TEST(FolderScanRules, LowerCasesLikeTheAnsiCodePage) {
-    struct Case {
-        unsigned char in, out;
-    };
-    const std::vector<Case> cases = {
-        {'A', 'a'}, {'Z', 'z'}, {'M', 'm'}, {'a', 'a'}, {'@', '@'}, {'[', '['}, {'`', '`'}, {'.', '.'},
-        {'3', '3'}, {0xC0, 0xE0}, {0xC9, 0xE9}, {0xD6, 0xF6}, {0xD7, 0xD7}, {0xD8, 0xF8}, {0xDE, 0xFE},
-        {0xDF, 0xDF}, {0xE9, 0xE9}, {0xFF, 0xFF}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF},
-        {0x8D, 0x8D}, {0x9A, 0x9A}, {0xBF, 0xBF}, {0x00, 0x00},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(static_cast<unsigned char>(LowerCp1252(char(c.in))), c.out) << int(c.in);
-    }
-    EXPECT_EQ(LowerCp1252("ÉTÉ.MP3"), "été.mp3");
-}
-
 TEST(FolderScanRules, EntryFilter) {
     struct Case {
-        const char* name;
+        std::u16string name;
         bool music;
     };
     const std::vector<Case> cases = {
-        {"a.MP3", true},       {"b.Wav", true},       {"c.mid", true},      {"d.WMA", true},
-        {"Live.wma", true},    {".mp3", true},        {"x.mp3.txt", false}, {"x.mpeg", false},
-        {"x.mp4", false},      {"mp3", false},        {"wav", false},       {".wa", false},
-        {"", false},           {".", false},          {"..", false},        {"a.mp3 ", false},
-        {"a_mp3", false},      {"song.MiD", true},    {"x.midi", false},    {"été.wav", true},
-        {"x.wav.", false},     {"x..wav", true},
+        {u"a.MP3", true},       {u"b.Wav", true},       {u"c.mid", true},      {u"d.WMA", true},
+        {u"Live.wma", true},    {u".mp3", true},        {u"x.mp3.txt", false}, {u"x.mpeg", false},
+        {u"x.mp4", false},      {u"mp3", false},        {u"wav", false},       {u".wa", false},
+        {u"", false},           {u".", false},          {u"..", false},        {u"a.mp3 ", false},
+        {u"a_mp3", false},      {u"song.MiD", true},    {u"x.midi", false},    {u"\u00E9t\u00E9.wav", true},
+        {u"x.wav.", false},     {u"x..wav", true},      {u"\u6D99.wav", true}, {u"\U0001F3B5 note.wav", true},
+        // Look-alikes of the extensions are not the extensions: a best-fit
+        // conversion would have turned these into ".wav" and ".mid".
+        {u"x.\uFF57\uFF41\uFF56", false}, {u"x.m\u0130d", false}, {u"x.w\u00C0v", false},
+        // The last four units: a name ending in a lone surrogate is no title.
+        {u"x.wav\xD800", false}, {u"\xDC00.mp3", true},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsMusicEntry(c.name), c.music) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(IsMusicEntry(c.name), c.music) << ToUtf8(c.name);
 }
 
 TEST(FolderScanRules, ListingPattern) {
-    const std::string a259(259, 'a');
+    const std::u16string a259(259, u'a');
     struct Case {
-        std::string folder, pattern;
+        std::u16string folder, pattern;
     };
     const std::vector<Case> cases = {
-        {"", "*.*"},
-        {"D:\\Musique\\", "D:\\Musique\\*.*"},
-        {"D:\\Musique", "D:\\Musique\\*.*"},
-        {"E:\\", "E:\\*.*"},
-        {"C:/Musique/", "C:/Musique/\\*.*"},
-        {"\\", "\\*.*"},
-        {std::string(300, 'x'), std::string(260, 'x') + "\\*.*"},
-        {a259 + "\\", a259 + "\\*.*"},
-        {a259 + "\\tail", a259 + "\\*.*"},
-        {a259 + "b\\", a259 + "b\\*.*"},
+        {u"", u"*.*"},
+        {u"D:\\Musique\\", u"D:\\Musique\\*.*"},
+        {u"D:\\Musique", u"D:\\Musique\\*.*"},
+        {u"E:\\", u"E:\\*.*"},
+        {u"C:/Musique/", u"C:/Musique/\\*.*"},
+        {u"\\", u"\\*.*"},
+        {std::u16string(300, u'x'), std::u16string(260, u'x') + u"\\*.*"},
+        {a259 + u"\\", a259 + u"\\*.*"},
+        {a259 + u"\\tail", a259 + u"\\*.*"},
+        {a259 + u"b\\", a259 + u"b\\*.*"},
+        // 260 characters, not bytes: a Cyrillic path is cut where a Latin one is.
+        {std::u16string(300, u'\u0416'), std::u16string(260, u'\u0416') + u"\\*.*"},
+        // A pair astride the cut goes whole.
+        {a259 + u"\U0001F3B5\\", a259 + u"\\*.*"},
     };
     for (const Case& c : cases) EXPECT_EQ(ListingPattern(c.folder), c.pattern) << c.folder.size();
 }
 
-TEST(FolderScanRules, FolderPathPart) {
+TEST(FolderScanRules, StoredFolder) {
     struct Case {
-        std::string folder, shown;
+        std::u16string value, folder;
     };
     const std::vector<Case> cases = {
-        {"D:\\Musique\\", "D:\\Musique\\"}, {"C:\\Musique", "C:\\"}, {"E:\\", "E:\\"},
-        {"\"D:\\Musique\\\"", "D:\\Musique\\"}, {"\"\"D:\\x\\", "\"D:\\x\\"}, {"Musique", ""},
-        {"a/b", "a/"}, {"a\\b/c", "a\\b/"}, {"\"", ""}, {"C:", ""},
+        {u"D:\\Musique\\", u"D:\\Musique\\"}, {u"D:\\Musique", u"D:\\Musique\\"}, {u"E:\\", u"E:\\"},
+        {u"\"D:\\Musique\\\"", u"D:\\Musique\\"}, {u"\"D:\\Ma Musique\"", u"D:\\Ma Musique\\"},
+        {u"\"D:\\x\\", u"D:\\x\\"}, {u"Musique", u"Musique\\"}, {u"a/b/", u"a/b/"}, {u"\"", u""},
+        {u"\"\"", u""}, {u"", u""}, {u"C:", u"C:\\"}, {u"\\\\serveur\\partage", u"\\\\serveur\\partage\\"},
+        {u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430", u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430\\"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FolderPathPart(c.folder), c.shown) << c.folder;
+    for (const Case& c : cases) EXPECT_EQ(StoredFolder(c.value), c.folder) << ToUtf8(c.value);
 }
 
 class FolderScan : public ::testing::Test {
@@ -98,13 +93,14 @@ protected:
     LibraryRig rig{files, listing, requester};
     Player& p = rig.p;
 
-    void SetUp() override { p.st.programDir = dir.path(); }
+    void SetUp() override { p.st.programDir = dir.path16(); }
     void storeFolder(const std::string& folder) { WriteBytes(dir / "Vireo.ini", kKey + " = " + folder + "\r\n"); }
 };
 
-std::vector<DirEntry> Named(const std::vector<std::string>& names) {
-    std::vector<DirEntry> out;
-    for (const auto& n : names) out.push_back({n, ""});
+// Names of the test written in the code page, as the listing gives them.
+std::vector<std::u16string> Named(const std::vector<std::string>& names) {
+    std::vector<std::u16string> out;
+    for (const auto& n : names) out.push_back(WidenCp1252(n));
     return out;
 }
 
@@ -119,38 +115,38 @@ TEST_F(FolderScan, CountsAndListsInEnumerationOrder) {
     }
     names.push_back("readme");
     ASSERT_EQ(names.size(), 2u + 12u + 5u);
-    listing.add("D:\\Musique\\*.*", Named(names));
+    listing.add(u"D:\\Musique\\*.*", Named(names));
     storeFolder("D:\\Musique\\");
     LoadMusicFolder(p);
 
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 12 titres");
-    EXPECT_EQ(rig.items(), music);
+    EXPECT_EQ(rig.items(), Named(music));
     EXPECT_EQ(p.st.titleCount, 12);
     EXPECT_EQ(rig.enableLog(), kReadyEnables);
     EXPECT_EQ(rig.controls[TitleCombo].state, 0);
-    EXPECT_EQ(rig.controls.text(TitleCombo), "t12.Wav");
+    EXPECT_EQ(rig.controls.name(TitleCombo), u"t12.Wav");
     EXPECT_TRUE(rig.controls[PlayButton].enabled);
     EXPECT_FALSE(rig.controls[StopButton].enabled);
     // The count lists the stored folder, then the scan lists the field's folder.
-    EXPECT_EQ(listing.patterns, (std::vector<std::string>{"D:\\Musique\\*.*", "D:\\Musique\\*.*"}));
+    EXPECT_EQ(listing.patterns, (std::vector<std::u16string>{u"D:\\Musique\\*.*", u"D:\\Musique\\*.*"}));
 }
 
 TEST_F(FolderScan, OneTitleStillReadsTitres) {
-    listing.add("E:\\*.*", Named({"one.wav"}));
+    listing.add(u"E:\\*.*", Named({"one.wav"}));
     storeFolder("E:\\");
     LoadMusicFolder(p);
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 1 titres");
-    EXPECT_EQ(rig.controls[FolderPathField].text, "E:\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"E:\\");
 }
 
 TEST_F(FolderScan, MissingFolderShowsTheBoxAndChangesNoControl) {
-    rig.controls[TitleCombo].items = {"stale.mp3"};
+    rig.controls[TitleCombo].items = {u"stale.mp3"};
     rig.controls[TitleCombo].state = 0;
     p.st.titleCount = 7;
     storeFolder("D:\\Ancien\\");
     LoadMusicFolder(p);
 
-    EXPECT_EQ(rig.controls[FolderPathField].text, "D:\\Ancien\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Ancien\\");
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 0 titres");
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].title, "Erreur");
@@ -164,89 +160,107 @@ TEST_F(FolderScan, MissingFolderShowsTheBoxAndChangesNoControl) {
 }
 
 TEST_F(FolderScan, NoEntriesIsAnEmptyListNotAnError) {
-    listing.add("F:\\*.*", {});
+    listing.add(u"F:\\*.*", {});
     storeFolder("F:\\");
     LoadMusicFolder(p);
     EXPECT_TRUE(rig.boxes.shown.empty());
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 0 titres");
     EXPECT_TRUE(rig.items().empty());
     EXPECT_EQ(rig.controls[TitleCombo].state, -1);
-    EXPECT_EQ(rig.controls.text(TitleCombo), "");
+    EXPECT_EQ(rig.controls.name(TitleCombo), u"");
     EXPECT_TRUE(rig.controls[PlayButton].enabled);
     EXPECT_EQ(rig.enableLog(), kReadyEnables);
 }
 
 TEST_F(FolderScan, FirstStartWithoutPreferencesListsTheCurrentDirectory) {
-    listing.add("*.*", Named({".", "..", "Vireo.exe", "here.mp3"}));
+    listing.add(u"*.*", Named({".", "..", "Vireo.exe", "here.mp3"}));
     LoadMusicFolder(p);
-    EXPECT_EQ(p.st.currentFolder, "");
-    EXPECT_EQ(rig.controls[FolderPathField].text, "");
+    EXPECT_EQ(p.st.currentFolder, u"");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"");
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : Vide");
-    EXPECT_EQ(rig.items(), std::vector<std::string>{"here.mp3"});
+    EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"here.mp3"});
     EXPECT_EQ(rig.controls[TitleCombo].state, 0);
-    EXPECT_EQ(listing.patterns, std::vector<std::string>{"*.*"});
+    EXPECT_EQ(listing.patterns, (std::vector<std::u16string>{u"*.*"}));
     EXPECT_EQ(files.calls.front().path, dir.path() + "Vireo.ini");
     EXPECT_FALSE(test::PathExists(dir / "Vireo.ini"));
 }
 
 TEST_F(FolderScan, EmptyOrMissingKeyBehavesLikeNoFile) {
-    listing.add("*.*", Named({"here.mp3"}));
+    listing.add(u"*.*", Named({"here.mp3"}));
     for (const std::string& file : {kKey + " =\r\n", std::string("other = D:\\X\\\r\n")}) {
         WriteBytes(dir / "Vireo.ini", file);
         LoadMusicFolder(p);
-        EXPECT_EQ(p.st.currentFolder, "");
-        EXPECT_EQ(rig.controls[FolderPathField].text, "");
+        EXPECT_EQ(p.st.currentFolder, u"");
+        EXPECT_EQ(rig.controls[FolderPathField].name, u"");
         EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : Vide");
-        EXPECT_EQ(rig.items(), std::vector<std::string>{"here.mp3"});
+        EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"here.mp3"});
         EXPECT_EQ(ReadBytes(dir / "Vireo.ini"), file);
     }
 }
 
 TEST_F(FolderScan, UnopenableFileKeepsTheCurrentFolder) {
-    p.st.currentFolder = "G:\\Kept\\";
-    listing.add("G:\\Kept\\*.*", Named({"k.wav"}));
+    p.st.currentFolder = u"G:\\Kept\\";
+    listing.add(u"G:\\Kept\\*.*", Named({"k.wav"}));
     LoadMusicFolder(p);
-    EXPECT_EQ(p.st.currentFolder, "G:\\Kept\\");
-    EXPECT_EQ(rig.controls[FolderPathField].text, "G:\\Kept\\");
-    EXPECT_EQ(rig.items(), std::vector<std::string>{"k.wav"});
+    EXPECT_EQ(p.st.currentFolder, u"G:\\Kept\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"G:\\Kept\\");
+    EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"k.wav"});
 }
 
-TEST_F(FolderScan, FolderWithoutFinalBackslash) {
-    listing.add("C:\\Musique\\*.*", Named({"a.mp3", "b.mp3", "c.mp3"}));
-    listing.add("C:\\*.*", Named({"root.wav"}));
-    storeFolder("C:\\Musique");
-    LoadMusicFolder(p);
-    EXPECT_EQ(rig.controls[FolderPathField].text, "C:\\");
-    EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 3 titres");
-    EXPECT_EQ(rig.items(), std::vector<std::string>{"root.wav"});
+// As people write the folder by hand: without its final backslash, or in
+// quotes. The field, the count and the list all name the folder itself.
+TEST_F(FolderScan, HandWrittenFolders) {
+    listing.add(u"C:\\Musique\\*.*", Named({"a.mp3", "b.mp3", "c.mp3"}));
+    listing.add(u"C:\\*.*", Named({"root.wav"}));
+    for (const std::string& stored : {"C:\\Musique", "\"C:\\Musique\\\"", "\"C:\\Musique\"", "C:\\Musique\\"}) {
+        storeFolder(stored);
+        const std::string before = ReadBytes(dir / "Vireo.ini");
+        LoadMusicFolder(p);
+        EXPECT_EQ(rig.controls[FolderPathField].name, u"C:\\Musique\\") << stored;
+        EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 3 titres") << stored;
+        EXPECT_EQ(rig.items(), Named({"a.mp3", "b.mp3", "c.mp3"})) << stored;
+        EXPECT_EQ(ReadBytes(dir / "Vireo.ini"), before) << "reading never writes";
+    }
 }
 
-TEST_F(FolderScan, ScanListsTheFieldTextAsTyped) {
-    rig.controls[FolderPathField].text = "D:\\Tape";
-    listing.add("D:\\Tape\\*.*", Named({"x.wav"}));
-    ScanFolderIntoList(p);
-    EXPECT_EQ(rig.items(), std::vector<std::string>{"x.wav"});
-    EXPECT_EQ(rig.controls[FolderPathField].text, "D:\\Tape");
+// A folder typed or pasted without its final separator (the form the address
+// bar gives) gets one: the titles open from the folder, not beside it.
+TEST_F(FolderScan, ATypedFolderGetsItsSeparator) {
+    struct Case {
+        std::u16string typed, scanned;
+    };
+    const std::vector<Case> cases = {
+        {u"D:\\Tape", u"D:\\Tape\\"}, {u"D:\\Tape\\", u"D:\\Tape\\"}, {u"D:/Tape/", u"D:/Tape/"},
+        {u"\\\\serveur\\partage", u"\\\\serveur\\partage\\"}, {u"", u""},
+    };
+    for (const Case& c : cases) {
+        rig.controls[FolderPathField].name = c.typed;
+        listing.add(ListingPattern(c.scanned), Named({"x.wav"}));
+        ScanFolderIntoList(p);
+        EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"x.wav"}) << ToUtf8(c.typed);
+        EXPECT_EQ(rig.controls[FolderPathField].name, c.scanned) << ToUtf8(c.typed);
+        EXPECT_EQ(p.st.scannedFolder, c.scanned) << ToUtf8(c.typed);
+    }
 }
 
 TEST_F(FolderScan, EmptyFolderLeavesFieldAndLabelAlone) {
-    rig.controls[FolderPathField].text = "H:\\Shown\\";
+    rig.controls[FolderPathField].name = u"H:\\Shown\\";
     rig.controls[ContentLabel].text = " Contenu : 4 titres";
-    p.st.currentFolder = "";
+    p.st.currentFolder = u"";
     ShowFolder(p);
-    EXPECT_EQ(rig.controls[FolderPathField].text, "H:\\Shown\\");
+    EXPECT_EQ(rig.controls[FolderPathField].name, u"H:\\Shown\\");
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 4 titres");
     EXPECT_TRUE(listing.patterns.empty());
 }
 
 TEST_F(FolderScan, CountTitlesIsZeroWhenTheFolderCantBeListed) {
-    p.st.currentFolder = "Q:\\Nowhere\\";
+    p.st.currentFolder = u"Q:\\Nowhere\\";
     EXPECT_EQ(CountTitles(p), 0);
     EXPECT_TRUE(rig.boxes.shown.empty());
 }
 
 TEST_F(FolderScan, TwoScansDoNotAccumulate) {
-    listing.add("D:\\M\\*.*", Named({"a.mp3", "b.wav", "c.txt"}));
+    listing.add(u"D:\\M\\*.*", Named({"a.mp3", "b.wav", "c.txt"}));
     storeFolder("D:\\M\\");
     LoadMusicFolder(p);
     auto first = rig.items();
@@ -256,24 +270,6 @@ TEST_F(FolderScan, TwoScansDoNotAccumulate) {
     LoadMusicFolder(p);
     EXPECT_EQ(rig.items(), first);
     EXPECT_EQ(p.st.titleCount, 2);
-}
-
-TEST_F(FolderScan, NamesOutsideTheCodePageFallBackToShortNames) {
-    const std::string folder = "D:\\Musique";  // typed without the final backslash
-    rig.controls[FolderPathField].text = folder;
-    listing.add(folder + "\\*.*", {
-                                      {"plain.wav", "PLAIN~1.WAV"},
-                                      {"Oµ??a.wav", "OA2C~1.WAV"},   // "?" can never name a file
-                                      {"??.mp3", ""},                // no short name: as given
-                                      {"café.wav", "CAFE~1.WAV"},    // exists under that name
-                                      {"Lódz.wma", "LDZ~1.WMA"},     // look-alike that does not exist
-                                      {"?x.txt", "X~1.TXT"},         // not music
-                                  });
-    listing.existing.insert("D:\\Musique\\café.wav");
-    ScanFolderIntoList(p);
-    EXPECT_EQ(rig.items(), (std::vector<std::string>{"plain.wav", "OA2C~1.WAV", "??.mp3", "café.wav", "LDZ~1.WMA"}));
-    EXPECT_EQ(p.st.titleCount, 5);
-    EXPECT_EQ(listing.finds, (std::vector<std::string>{"D:\\Musique\\café.wav", "D:\\Musique\\Lódz.wma"}));
 }
 
 TEST(FolderScanOnDisk, RealFolder) {
@@ -288,16 +284,16 @@ TEST(FolderScanOnDisk, RealFolder) {
     PosixDirectories dirs;
     FakeRequester requester;
     LibraryRig rig(files, dirs, requester);
-    rig.p.st.programDir = dir.path();
+    rig.p.st.programDir = dir.path16();
     WriteBytes(dir / "Vireo.ini", kKey + " = " + music + "\r\n");
     LoadMusicFolder(rig.p);
 
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 7 titres");
-    EXPECT_EQ(rig.items(), (std::vector<std::string>{".hidden.mid", ".mp3", "Live.wma", "a.MP3", "b.Wav", "c.wma", "d.MID"}));
+    EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u".hidden.mid", u".mp3", u"Live.wma", u"a.MP3", u"b.Wav", u"c.wma", u"d.MID"}));
     EXPECT_EQ(rig.p.st.titleCount, 7);
     EXPECT_TRUE(rig.boxes.shown.empty());
 
-    rig.controls[FolderPathField].text = dir / "gone/";
+    rig.controls[FolderPathField].name = FromUtf8(dir / "gone/");
     ScanFolderIntoList(rig.p);
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].text, "Impossible d'examiner ce répertoire: " + dir.path() + "gone/");

@@ -14,30 +14,32 @@
 
 namespace vireo::test::libfake {
 
-// Each pattern lists what it was given; any other pattern can't start.
+// Each pattern lists what it was given; any other pattern can't start. Like
+// the disks people keep music on, it knows no short names: a name is listed
+// exactly as it is spelled, and only that spelling opens it.
 class FakeListing : public DirectoryPort {
 public:
     struct Listing {
         ListResult result = ListResult::Listed;
-        std::vector<DirEntry> entries;
+        std::vector<std::u16string> names;
     };
-    std::map<std::string, Listing> folders;
-    std::set<std::string> existing;  // names `find` reports
-    std::vector<std::string> patterns;
-    std::vector<std::string> finds;
+    std::map<std::u16string, Listing> folders;
+    std::set<std::u16string> existing;  // names `find` reports
+    std::vector<std::u16string> patterns;
+    std::vector<std::u16string> finds;
 
-    void add(const std::string& pattern, std::vector<DirEntry> entries) {
-        folders[pattern] = {entries.empty() ? ListResult::NoEntries : ListResult::Listed, std::move(entries)};
+    void add(const std::u16string& pattern, std::vector<std::u16string> names) {
+        folders[pattern] = {names.empty() ? ListResult::NoEntries : ListResult::Listed, std::move(names)};
     }
-    ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) override {
+    ListResult list(const std::u16string& pattern, std::vector<std::u16string>& names) override {
         patterns.push_back(pattern);
-        entries.clear();
+        names.clear();
         auto it = folders.find(pattern);
         if (it == folders.end()) return ListResult::CannotStart;
-        entries = it->second.entries;
+        names = it->second.names;
         return it->second.result;
     }
-    FoundEntry find(const std::string& name) override {
+    FoundEntry find(const std::u16string& name) override {
         finds.push_back(name);
         FoundEntry e;
         e.found = existing.count(name) > 0;
@@ -47,12 +49,12 @@ public:
 
 class FakeRequester : public FolderRequesterPort {
 public:
-    std::vector<std::string> answers;  // taken in order; "" once they run out
-    std::vector<std::pair<std::string, std::string>> calls;  // prompt, initial folder
+    std::vector<std::u16string> answers;  // taken in order; "" once they run out
+    std::vector<std::pair<std::string, std::u16string>> calls;  // prompt, initial folder
     std::function<void()> whileOpen;
 
-    std::string browse(std::string_view prompt, std::string_view initial) override {
-        calls.emplace_back(std::string(prompt), std::string(initial));
+    std::u16string browse(std::string_view prompt, std::u16string_view initial) override {
+        calls.emplace_back(std::string(prompt), std::u16string(initial));
         if (whileOpen) whileOpen();
         if (calls.size() > answers.size()) return {};
         return answers[calls.size() - 1];
@@ -73,7 +75,7 @@ struct LibraryRig {
         controls[TitleCombo].state = -1;
     }
 
-    std::vector<std::string>& items() { return controls[TitleCombo].items; }
+    std::vector<std::u16string>& items() { return controls[TitleCombo].items; }
     // Enable and disable changes only.
     std::vector<std::string> enableLog() const {
         std::vector<std::string> out;

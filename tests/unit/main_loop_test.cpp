@@ -144,9 +144,9 @@ TEST(RunMainLoop, RunsUntilAClose) {
     RunMainLoop(r.p);
     EXPECT_EQ(r.events.taken, 5);
     EXPECT_EQ(r.events.pending.size(), 1u);
-    // Quitting sends no MCI command: the track stays open.
-    EXPECT_TRUE(r.mci.isOpen());
-    EXPECT_EQ(r.mci.commands.back(), "status Morceau position");
+    // Quitting closes the device: left open, it could stay unusable.
+    EXPECT_FALSE(r.mci.isOpen());
+    EXPECT_EQ(r.mci.commands.back(), "close Morceau");
 }
 
 TEST(MainLoop, NothingStartsByItselfAfterStartUp) {
@@ -168,7 +168,7 @@ TEST(MainLoop, PlayPauseResumeStop) {
     ExpectState(r, kPlaying);
     EXPECT_EQ(r.text(DurationDisplay), "3:05");
     EXPECT_EQ(r.text(SecondsDisplay), "185");
-    EXPECT_EQ(r.p.st.currentTitle, "a.wav");
+    EXPECT_EQ(r.p.st.currentTitle, u"a.wav");
 
     RunFor(r, 42300);
     EXPECT_EQ(r.text(ElapsedDisplay), "0:42");
@@ -209,22 +209,47 @@ TEST(MainLoop, PauseThenStopThenPlayStartsFromTheBeginning) {
     EXPECT_EQ(r.mci.position(), 1);
 }
 
-TEST(MainLoop, TheEndIsTheLastWholeSecond) {
-    Rig r;
-    r.modes(false, false);
-    r.load({{"a.wav", 185700}});
-    Press(r, PlayButton);
-    // Hold the device at exact positions: play from there and pause at once.
-    SendMciCommand(r.p, mci::PlayFromCommand(184999));
-    SendMciCommand(r.p, mci::kPauseWait);
-    RunFor(r, 100);
-    EXPECT_EQ(r.text(ElapsedDisplay), "3:04");
-    EXPECT_TRUE(r.mci.isOpen());
-    SendMciCommand(r.p, mci::PlayFromCommand(185000));
-    SendMciCommand(r.p, mci::kPauseWait);
-    ASSERT_TRUE(RunPass(r.p));
-    EXPECT_FALSE(r.mci.isOpen());
-    ExpectState(r, kEnded);
+// Passes until the open title is closed; the play time it had then.
+int64_t PlayedUntilClosed(Rig& r) {
+    const int64_t start = r.clock.nowMs;
+    const int closes = Count(r.mci.commands, "close Morceau");
+    for (int passes = 0; Count(r.mci.commands, "close Morceau") == closes; ++passes) {
+        if (passes > 20000) return -1;
+        if (!RunPass(r.p)) return -1;
+    }
+    return r.clock.nowMs - start;
+}
+
+// A title plays to its end: not closed when its position reaches its last
+// whole second, but when the device has played it all, and then at once.
+TEST(MainLoop, ATitlePlaysToItsLastNote) {
+    struct Case {
+        const char* name;
+        int32_t lengthMs;
+        test::TrackKind kind;
+    };
+    const Case cases[] = {
+        {"3:05.7", 185700, test::TrackKind::Wav},
+        {"3.2 s", 3200, test::TrackKind::Wav},
+        {"1.9 s", 1900, test::TrackKind::Wav},
+        {"exactly a second", 1000, test::TrackKind::Wav},
+        {"under a second", 999, test::TrackKind::Wav},
+        {"a fifth of a second", 200, test::TrackKind::Wav},
+        // Its position falls back to where it started once it has ended.
+        {"an MPEG title", 3700, test::TrackKind::Mp3},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.modes(false, false);
+        r.load({{"a.wav", c.lengthMs}}, c.kind);
+        Press(r, PlayButton);
+        const int64_t played = PlayedUntilClosed(r);
+        // It started 1 ms in; a pass is 20 ms.
+        EXPECT_GE(played, c.lengthMs - 1) << c.name;
+        EXPECT_LE(played, c.lengthMs + 20) << c.name;
+        ExpectState(r, kEnded);
+        EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 1) << c.name;
+    }
 }
 
 // The pause command of a pass goes out a moment after that pass's poll; here
@@ -237,79 +262,105 @@ void PauseJustAfterThePoll(Rig& r, int32_t pollAt, int64_t thenMs) {
     PauseTrack(r.p);
 }
 
-TEST(MainLoop, APauseInsideTheLastWholeSecondCountsAsTheEnd) {
-    Rig r;  // play-all alone
-    r.load({{"a.wav", 185700}, {"b.wav", 185700}});
-    r.select(1);
-    Press(r, PlayButton);
-    PauseJustAfterThePoll(r, 184700, 333);
-    EXPECT_EQ(r.text(ElapsedDisplay), "3:04");
-    ASSERT_EQ(r.mci.position(), 185033);
-    ExpectState(r, kPaused);
-    ASSERT_TRUE(RunPass(r.p));
-    EXPECT_FALSE(r.mci.isOpen());
-    // A play-all run that ends there leaves ResumeButton enabled.
-    EXPECT_TRUE(r.enabled(PlayButton));
-    EXPECT_FALSE(r.enabled(PauseButton));
-    EXPECT_TRUE(r.enabled(ResumeButton));
-    EXPECT_FALSE(r.enabled(StopButton));
-    EXPECT_TRUE(r.enabled(SelectFolderButton));
+struct Modes {
+    const char* name;
+    bool playAll, continuous;
+    // After the first of two titles: the index that plays next, or -1 for the end of the run.
+    int next;
+};
+const Modes kModes[] = {
+    {"Tout lire", true, false, 1},
+    {"Lecture continue", false, true, 0},
+    {"both", true, true, 1},
+    {"neither", false, false, -1},
+};
+
+// A pause inside the last whole second is a pause, in every mode: it holds
+// until Reprendre, which finishes the title; then the run goes on by its mode.
+TEST(MainLoop, APauseInTheLastWholeSecondHolds) {
+    for (const Modes& m : kModes) {
+        Rig r;
+        r.modes(m.playAll, m.continuous);
+        r.load({{"a.wav", 5500}, {"b.wav", 5500}});
+        Press(r, PlayButton);
+        PauseJustAfterThePoll(r, 4800, 333);
+        ASSERT_EQ(r.text(ElapsedDisplay), "0:04") << m.name;
+        RunFor(r, 1500);
+        EXPECT_EQ(r.text(ElapsedDisplay), "0:05") << m.name << ": the texts meet while paused";
+        ExpectState(r, kPaused);
+        EXPECT_TRUE(r.mci.isPaused()) << m.name;
+        EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 0) << m.name;
+
+        Press(r, ResumeButton);
+        ExpectState(r, kPlaying);
+        const int64_t played = PlayedUntilClosed(r);
+        EXPECT_GE(played, 5500 - 5133) << m.name << ": the rest of the title is played";
+        EXPECT_LE(played, 5500 - 5133 + 20) << m.name;
+        if (m.next < 0) {
+            ExpectState(r, kEnded);
+            EXPECT_FALSE(r.mci.isOpen()) << m.name;
+        } else {
+            ExpectState(r, kPlaying);
+            EXPECT_EQ(r.selected(), m.next) << m.name;
+            EXPECT_TRUE(r.mci.isPlaying()) << m.name;
+        }
+    }
 }
 
-TEST(MainLoop, APauseInTheLastSecondMovesToTheSuccessor) {
-    Rig r;
-    r.load({{"a.wav", 5500}, {"b.wav", 5500}});
-    Press(r, PlayButton);
-    PauseJustAfterThePoll(r, 4800, 333);
-    ASSERT_TRUE(RunPass(r.p));
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
-    EXPECT_TRUE(r.mci.isPlaying());
-    ExpectState(r, kPlaying);
-    EXPECT_EQ(r.selected(), 1);
-}
-
-TEST(MainLoop, APauseTakenInThePassThatSeesTheEndComesTooLate) {
-    Rig r;
-    r.modes(false, false);
-    r.load({{"a.wav", 5500}});
-    Press(r, PlayButton);
-    SendMciCommand(r.p, mci::PlayFromCommand(5100));
-    Press(r, PauseButton);  // the poll of this pass ends the track first
-    EXPECT_FALSE(r.mci.isOpen());
-    EXPECT_EQ(r.mci.commands.back(), "pause Morceau wait");
-    EXPECT_TRUE(r.enabled(ResumeButton));
-}
-
-TEST(MainLoop, ATitleUnderOneSecondEndsAtTheFirstPass) {
-    Rig r;
-    r.load({{"court.wav", 999}, {"b.wav", 3000}});
-    Press(r, PlayButton);
-    EXPECT_EQ(r.text(DurationDisplay), "0:00");
-    EXPECT_EQ(r.text(SecondsDisplay), "0");
-    EXPECT_EQ(r.controls[TrackProgressBar].upper, 0);
-    ASSERT_TRUE(RunPass(r.p));
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
-    EXPECT_EQ(r.selected(), 1);
-    EXPECT_EQ(r.text(DurationDisplay), "0:03");
+// The click and the end in one pass: the end is handled first, and a Pause
+// or Reprendre whose button that end disabled does nothing.
+TEST(MainLoop, AClickTakenInThePassThatEndsTheTitle) {
+    struct Case {
+        const char* name;
+        bool playAll;
+        int click;
+        bool secondTitle;  // a successor follows
+        StateRow after;
+    };
+    const Case cases[] = {
+        {"Pause at the end of the run", true, PauseButton, false, kEnded},
+        {"Pause with neither mode", false, PauseButton, false, kEnded},
+        {"Reprendre at the end of the run", true, ResumeButton, false, kEnded},
+        {"Pause as the next title starts: it pauses that one", true, PauseButton, true, kPaused},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.modes(c.playAll, false);
+        r.load(c.secondTitle ? std::vector<std::pair<std::string, int32_t>>{{"a.wav", 5500}, {"b.wav", 5500}}
+                             : std::vector<std::pair<std::string, int32_t>>{{"a.wav", 5500}});
+        Press(r, PlayButton);
+        SendMciCommand(r.p, mci::PlayFromCommand(5500));  // at its end: the device has stopped
+        Press(r, c.click);
+        ExpectState(r, c.after);
+        EXPECT_EQ(r.selected(), c.secondTitle ? 1 : 0) << c.name;
+        EXPECT_EQ(r.mci.isOpen(), c.secondTitle) << c.name;
+        RunFor(r, 1000);
+        ExpectState(r, c.after);
+        if (!c.secondTitle) {
+            Press(r, ResumeButton);  // disabled: nothing happens
+            ExpectState(r, kEnded);
+            EXPECT_FALSE(r.mci.isOpen()) << c.name;
+        }
+    }
 }
 
 TEST(MainLoop, PlayAllAloneStopsOnTheLastTitle) {
     Rig r;
     r.load({{"a.wav", 1500}, {"b.wav", 3200}, {"c.wav", 2100}});
     Press(r, PlayButton);
-    RunFor(r, 1200);
+    RunFor(r, 1600);
     EXPECT_EQ(r.selected(), 1);
     EXPECT_EQ(r.text(DurationDisplay), "0:03");
-    RunFor(r, 3500);
+    RunFor(r, 3300);
     EXPECT_EQ(r.selected(), 2);
     EXPECT_EQ(r.text(DurationDisplay), "0:02");
-    RunFor(r, 3000);
+    RunFor(r, 2200);
     ExpectState(r, kEnded);
     EXPECT_FALSE(r.mci.isOpen());
     EXPECT_EQ(r.selected(), 2);
     EXPECT_EQ(r.text(DurationDisplay), "0:02");  // the last length text is kept
     EXPECT_EQ(r.text(SecondsDisplay), "2");
-    EXPECT_EQ(r.taskbar.states, (std::vector<int>{1, 1, 1}));  // the end leaves the taskbar alone
+    EXPECT_EQ(r.taskbar.states, (std::vector<int>{1, 1, 1, 0}));  // the animation goes with the run
     EXPECT_EQ(Opens(r), 3);
     EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 3);
 
@@ -320,46 +371,23 @@ TEST(MainLoop, PlayAllAloneStopsOnTheLastTitle) {
 
     // The next Play starts the last title again, not the first.
     Press(r, PlayButton);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "c.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "c.wav");
     ExpectState(r, kPlaying);
 }
 
-TEST(MainLoop, TheEndIsFoundWithinOnePollOfTheLastWholeSecond) {
-    Rig r;
-    r.modes(false, false);
-    r.load({{"a.wav", 3200}});
-    Press(r, PlayButton);
-    int64_t endedAt = -1;
-    for (int passes = 0; endedAt < 0 && passes < 1000; ++passes) {
-        ASSERT_TRUE(RunPass(r.p));
-        if (!r.mci.isOpen()) endedAt = r.clock.nowMs;
+TEST(MainLoop, TheEndOfARun) {
+    for (bool playAll : {true, false}) {
+        Rig r;
+        r.modes(playAll, false);
+        r.load({{"a.wav", 1500}, {"b.wav", 1500}});
+        r.select(playAll ? 1 : 0);
+        Press(r, PlayButton);
+        RunFor(r, 3000);
+        ExpectState(r, kEnded);
+        EXPECT_EQ(r.selected(), playAll ? 1 : 0);
+        EXPECT_EQ(Opens(r), 1);
+        EXPECT_EQ(AfterLastClose(r), (Journal{"E2", "D13", "D14", "D3", "E6", "TASKBAR 0"})) << playAll;
     }
-    // The position reaches 3,000 ms at the tenth 333 ms step (3,330 ms of play,
-    // which started 1 ms in); the next 20 ms pass sees it.
-    EXPECT_GE(endedAt, 3330 - 1);
-    EXPECT_LE(endedAt, 3330 + 20);
-    EXPECT_EQ(r.text(ElapsedDisplay), "0:03");
-}
-
-TEST(MainLoop, NeitherModeStopsAfterOneTitle) {
-    Rig r;
-    r.modes(false, false);
-    r.load({{"a.wav", 1500}, {"b.wav", 1500}});
-    Press(r, PlayButton);
-    RunFor(r, 3000);
-    ExpectState(r, kEnded);
-    EXPECT_EQ(r.selected(), 0);
-    EXPECT_EQ(Opens(r), 1);
-    // This branch also disables ResumeButton.
-    EXPECT_EQ(AfterLastClose(r), (Journal{"E2", "D3", "D13", "D14", "E6"}));
-}
-
-TEST(MainLoop, PlayAllEndOfRunOrder) {
-    Rig r;
-    r.load({{"a.wav", 1500}});
-    Press(r, PlayButton);
-    RunFor(r, 3000);
-    EXPECT_EQ(AfterLastClose(r), (Journal{"E2", "D13", "D3", "E6"}));
 }
 
 TEST(MainLoop, BothModesWrapWithoutEnd) {
@@ -416,9 +444,9 @@ TEST(MainLoop, ChoosingAnotherTitleDuringPlayChangesTheSuccessor) {
     r.select(2);
     r.events.control(TitleCombo);  // the notification starts nothing
     RunPass(r.p);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "a.wav");
     RunFor(r, 2500);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "d.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "d.wav");
 
     Rig c;
     c.modes(false, true);
@@ -426,7 +454,7 @@ TEST(MainLoop, ChoosingAnotherTitleDuringPlayChangesTheSuccessor) {
     Press(c, PlayButton);
     c.select(1);
     RunFor(c, 2500);
-    EXPECT_EQ(c.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(ToUtf8(c.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
 }
 
 TEST(MainLoop, ModesAreReadWhenATrackEnds) {
@@ -437,7 +465,7 @@ TEST(MainLoop, ModesAreReadWhenATrackEnds) {
     RunFor(r, 500);
     r.modes(true, false);  // ticked during play: taken at the end
     RunFor(r, 3000);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
 }
 
 TEST(MainLoop, NoSelectionStartsFromTheFirstTitle) {
@@ -447,24 +475,30 @@ TEST(MainLoop, NoSelectionStartsFromTheFirstTitle) {
     r.select(-1);
     RunFor(r, 1500);
     EXPECT_EQ(r.selected(), 0);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "a.wav");
     EXPECT_EQ(r.p.st.nextIndex, 0);
 }
 
-TEST(MainLoop, ASuccessorThatFailsToOpenLeavesThePlayingState) {
-    Rig r;
-    r.load({{"a.wav", 1500}, {"parti.wav", 1500}, {"c.wav", 1500}});
-    r.mci.files.erase(std::string(Rig::kFolder) + "parti.wav");
-    Press(r, PlayButton);
-    RunFor(r, 5000);
-    ASSERT_EQ(r.boxes.shown.size(), 1u);
-    EXPECT_EQ(r.boxes.shown[0].title, "Erreur!");
-    EXPECT_EQ(r.selected(), 1);  // shows the title that failed
-    EXPECT_FALSE(r.mci.isOpen());
-    ExpectState(r, kPlaying);
-    EXPECT_EQ(r.text(DurationDisplay), "0:01");
-    Press(r, StopButton);
-    ExpectState(r, kReady);
+// A successor deleted or renamed since the scan, in each mode that has one:
+// its one box, and the run ends in the Ended state.
+TEST(MainLoop, ASuccessorThatFailsToOpenEndsTheRun) {
+    for (const Modes& m : kModes) {
+        if (m.next < 0) continue;
+        Rig r;
+        r.modes(m.playAll, m.continuous);
+        r.load({{"a.wav", 1500}, {"b.wav", 1500}});
+        Press(r, PlayButton);
+        r.mci.files.clear();
+        RunFor(r, 5000);
+        ASSERT_EQ(r.boxes.shown.size(), 1u) << m.name;
+        EXPECT_EQ(r.boxes.shown[0].title, "Erreur!");
+        EXPECT_EQ(r.selected(), m.next) << m.name << ": shows the title that failed";
+        EXPECT_FALSE(r.mci.isOpen());
+        ExpectState(r, kEnded);
+        EXPECT_EQ(r.text(DurationDisplay), "0:01");
+        EXPECT_EQ(r.taskbar.states, (std::vector<int>{1, 0})) << m.name;
+        EXPECT_EQ(Opens(r), 2) << m.name;
+    }
 }
 
 // After a title of less than a second the idle reading "0:00" equals its length
@@ -474,7 +508,7 @@ TEST(MainLoop, AfterASubSecondTitleTheIdleReadingIsNoEnd) {
     r.load({{"a.wav", 1500}, {"court.wav", 800}});
     r.select(1);
     Press(r, PlayButton);
-    RunFor(r, 200);
+    RunFor(r, 1000);
     ExpectState(r, kEnded);
     EXPECT_EQ(r.text(DurationDisplay), "0:00");
     // Choosing a title in the Ended state must not start it.
@@ -483,29 +517,33 @@ TEST(MainLoop, AfterASubSecondTitleTheIdleReadingIsNoEnd) {
     EXPECT_EQ(Opens(r), 1);
     EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 1);
     ExpectState(r, kEnded);
-
-    // Nor may a failing title repeat its box on every pass.
-    Rig c;
-    c.modes(false, true);
-    c.load({{"court.wav", 800}, {"parti.wav", 1500}});
-    Press(c, PlayButton);
-    c.mci.files.clear();
-    RunFor(c, 1000);
-    EXPECT_EQ(c.boxes.shown.size(), 1u);
-    ExpectState(c, kPlaying);
 }
 
-TEST(MainLoop, APlayThatFailsLeavesUserFolderButtonDisabled) {
+// Play disables USER only when its title opened: a folder with nothing
+// playable must not lock the default folder for the session.
+TEST(MainLoop, APlayThatFailsLeavesUserFolderButtonEnabled) {
     Rig r;
     r.load({{"parti.wav", 1500}});
     r.mci.files.clear();
     Press(r, PlayButton);
     EXPECT_EQ(r.boxes.shown.size(), 1u);
-    StateRow readyButUser = kReady;
-    readyButUser.user = false;
-    ExpectState(r, readyButUser);
+    ExpectState(r, kReady);
+    EXPECT_TRUE(r.taskbar.states.empty());
     RunFor(r, 1000);
     EXPECT_EQ(r.boxes.shown.size(), 1u);
+}
+
+// Titles open from the folder the list was built from: what the field shows
+// since does not matter.
+TEST(MainLoop, AFieldEditedDuringARunDoesNotStopIt) {
+    Rig r;
+    r.load({{"a.wav", 1500}, {"b.wav", 1500}});
+    Press(r, PlayButton);
+    r.controls[FolderPathField].name = u"D:\\Autre";
+    RunFor(r, 1600);
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
+    ExpectState(r, kPlaying);
+    EXPECT_TRUE(r.boxes.shown.empty());
 }
 
 TEST(MainLoop, StopFromPausedAndFromEnded) {
@@ -530,14 +568,14 @@ TEST(MainLoop, FolderChangesLeadToReady) {
     Press(r, PlayButton);
     RunFor(r, 3000);
     ExpectState(r, kEnded);
-    r.requester.answer = "D:\\Autres";
+    r.requester.answer = u"D:\\Autres";
     r.dirs.listings["D:\\Autres\\*.*"] = {"x.wav", "notes.txt", "y.mid"};
     Press(r, SelectFolderButton);
     StateRow readyUserOff = kReady;
     readyUserOff.user = false;  // kept since the Play command
     readyUserOff.duration = "0:01";
     ExpectState(r, readyUserOff);
-    EXPECT_EQ(r.controls[TitleCombo].items, (std::vector<std::string>{"x.wav", "y.mid"}));
+    EXPECT_EQ(r.controls[TitleCombo].items, (std::vector<std::u16string>{u"x.wav", u"y.mid"}));
     EXPECT_EQ(r.p.st.titleCount, 2);
     RunFor(r, 1000);
     EXPECT_EQ(Opens(r), 1);  // the new list starts nothing by itself
@@ -545,11 +583,11 @@ TEST(MainLoop, FolderChangesLeadToReady) {
     // From No list: the default folder chosen and reloaded.
     Rig n;
     ExpectState(n, kNoList);
-    n.requester.answer = "E:\\Musique\\";
+    n.requester.answer = u"E:\\Musique\\";
     n.dirs.listings["E:\\Musique\\*.*"] = {"z.wma"};
     Press(n, UserFolderButton);
     ExpectState(n, kReady);
-    EXPECT_EQ(n.controls[TitleCombo].items, (std::vector<std::string>{"z.wma"}));
+    EXPECT_EQ(n.controls[TitleCombo].items, (std::vector<std::u16string>{u"z.wma"}));
 }
 
 // A title whose sound stops short of its length.
@@ -575,7 +613,7 @@ TEST(StallCheck, ACutTitleEndsThreeSecondsAfterItsSoundAndTheRunMovesOn) {
         ExpectState(r, kPlaying);
         RunFor(r, 100);
         EXPECT_EQ(ModeQueries(r), 1) << c.name;
-        EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav") << c.name;
+        EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav") << c.name;
         EXPECT_EQ(r.selected(), 1) << c.name;
         ExpectState(r, kPlaying);
         // The question came right before the close, in the pass that found the stall.
@@ -640,7 +678,7 @@ TEST(StallCheck, NoEndAndNoQuestionWhereNoneIsDue) {
         EXPECT_GE(ModeQueries(r), c.minQueries) << c.name;
         EXPECT_LE(ModeQueries(r), c.maxQueries) << c.name;
         EXPECT_EQ(Closes(r), 0) << c.name;
-        EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "a.wav") << c.name;
+        EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "a.wav") << c.name;
         ExpectState(r, c.pause ? kPaused : kPlaying);
     }
 }
@@ -659,7 +697,7 @@ TEST(StallCheck, AfterAResumeTheStillTimeStartsAgain) {
     EXPECT_EQ(Closes(r), 0);
     RunFor(r, 200);
     EXPECT_EQ(ModeQueries(r), 1);
-    EXPECT_EQ(r.mci.openPath(), std::string(Rig::kFolder) + "b.wav");
+    EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "b.wav");
 }
 
 }  // namespace

@@ -95,6 +95,14 @@ public:
         if (write && reply) std::strcpy(reply, write);
         return result;
     }
+    int32_t sendStringW(const char16_t* c, char* reply, unsigned n) override {
+        wideCommand = c;
+        buffer = reply;
+        length = n;
+        if (write && reply) std::strcpy(reply, write);
+        return result;
+    }
+    std::u16string wideCommand;
 };
 
 struct ChannelRig {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/names.h"
 #include "core/storage.h"
 
 namespace vireo::test {
@@ -43,6 +44,7 @@ public:
 
     // Ends with a slash.
     const std::string& path() const { return path_; }
+    std::u16string path16() const { return FromUtf8(path_); }
     std::string operator/(const std::string& name) const { return path_ + name; }
 
 private:
@@ -109,8 +111,9 @@ public:
     std::vector<Call> calls;
     std::function<bool(const Call&)> refuse;
 
-    std::unique_ptr<OpenFile> open(const std::string& path, FileAccess access, FileShare share,
+    std::unique_ptr<OpenFile> open(const std::u16string& path16, FileAccess access, FileShare share,
                                    FileCreation creation) override {
+        const std::string path = ToUtf8(path16);
         Call call{path, access, share, creation, false};
         if (refuse && refuse(call)) {
             calls.push_back(call);
@@ -127,12 +130,14 @@ public:
     }
 };
 
-// Lists a folder in name order, "." and ".." included as on Windows.
+// Lists a folder in name order, "." and ".." included as on Windows. Paths
+// and names are UTF-8 on this side.
 class PosixDirectories : public DirectoryPort {
 public:
     std::vector<std::string> patterns;
 
-    ListResult list(const std::string& pattern, std::vector<DirEntry>& entries) override {
+    ListResult list(const std::u16string& pattern16, std::vector<std::u16string>& entries) override {
+        const std::string pattern = ToUtf8(pattern16);
         patterns.push_back(pattern);
         entries.clear();
         std::string p = PosixPath(pattern);
@@ -144,15 +149,15 @@ public:
         if (p.empty()) p = ".";
         DIR* d = ::opendir(p.c_str());
         if (!d) return ListResult::CannotStart;
-        while (dirent* e = ::readdir(d)) entries.push_back({e->d_name, ""});
+        while (dirent* e = ::readdir(d)) entries.push_back(FromUtf8(e->d_name));
         ::closedir(d);
-        std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+        std::sort(entries.begin(), entries.end());
         return entries.empty() ? ListResult::NoEntries : ListResult::Listed;
     }
 
-    FoundEntry find(const std::string& name) override {
+    FoundEntry find(const std::u16string& name) override {
         struct stat st {};
-        if (::stat(PosixPath(name).c_str(), &st) != 0) return {};
+        if (::stat(PosixPath(ToUtf8(name)).c_str(), &st) != 0) return {};
         return {true, S_ISDIR(st.st_mode), static_cast<int64_t>(st.st_size)};
     }
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/names.h"
 #include "tests/unit/posix_storage.h"
 
 namespace vireo {
@@ -18,6 +19,26 @@ using test::WriteBytes;
 
 const std::string kKey = "Répertoire";
 const std::string kBom = "\xEF\xBB\xBF";
+
+// The store as most of these tests speak to it: paths in UTF-8, values in the
+// code page ("?" for a unit it cannot spell).
+class Prefs : public PreferencesFile {
+public:
+    using PreferencesFile::PreferencesFile;
+    bool open(const std::string& path) { return PreferencesFile::open(FromUtf8(path)); }
+    bool create(const std::string& path) { return PreferencesFile::create(FromUtf8(path)); }
+    std::string readString(std::string_view key, const std::string& fallback) const {
+        std::string out;
+        for (char16_t u : PreferencesFile::readString(key, WidenCp1252(fallback)))
+            out += ExactCp1252(std::u16string(1, u)).value_or("?");
+        return out;
+    }
+    void writeString(std::string_view key, const std::string& value) {
+        PreferencesFile::writeString(key, WidenCp1252(value));
+    }
+    using PreferencesFile::readString;
+    using PreferencesFile::writeString;
+};
 
 PrefEntry Pair(std::string k, std::string v) { return {PrefEntry::Pair, std::move(k), std::move(v), {}}; }
 PrefEntry Group(std::string n) { return {PrefEntry::Group, std::move(n), "", {}}; }
@@ -70,31 +91,27 @@ TEST(PrefsFileText, SerializedTextParsesBack) {
     EXPECT_EQ(ParsePreferences(SerializePreferences(entries, false)), entries);
 }
 
-TEST(PrefsFileText, Utf8ToSingleBytes) {
+TEST(PrefsFileText, WhatReadsAsUtf8WithoutAMark) {
     struct Case {
         const char* name;
-        std::string in, want;
+        std::string content;
+        bool utf8;
     };
     const std::vector<Case> cases = {
-        {"ascii", "abc", "abc"},
-        {"two-byte up to FF", "\xC3\xA9\xC2\xA0\xC3\xBF", "\xE9\xA0\xFF"},
-        {"beyond FF, two bytes", "a\xCE\xA9z", "a?z"},
-        {"three bytes", "\xE2\x82\xAC", "?"},
-        {"four bytes", "x\xF0\x9F\x8E\xB5y", "x?y"},
-        {"stray continuation", "\x80\xBF", "??"},
-        {"invalid lead", "\xC0\xAF\xFF", "???"},
-        {"truncated at end", "a\xC3", "a?"},
-        {"truncated before ascii", "\xE2\x82z", "?z"},
-        {"overlong three-byte", "\xE0\x80\x80", "???"},
-        {"surrogate", "\xED\xA0\x80", "???"},
-        {"beyond 10FFFF", "\xF4\x90\x80\x80", "????"},
-        {"lead then lead", "\xC3\xC3\xA9", "?\xE9"},
+        {"ascii only", "R\\x = D:\\M\\", false},
+        {"empty", "", false},
+        {"Windows-1252 key", "R\xE9pertoire = D:\\M\\", false},
+        {"UTF-8 key", "R\xC3\xA9pertoire = D:\\M\\", true},
+        {"UTF-8 Cyrillic", "R\xC3\xA9pertoire = C:\\\xD0\x9C\xD1\x83\\", true},
+        {"UTF-8 with one stray byte", "R\xC3\xA9pertoire = D:\\\xE9\\", false},
+        {"cut short at the end", "R\xC3\xA9pertoire = \xC3", false},
+        {"encoded surrogate", "x = \xED\xA0\x80", false},
+        {"overlong", "x = \xC0\xAF", false},
+        {"four bytes", "x = \xF0\x9F\x8E\xB5", true},
+        // E9 would lead three bytes, and "p" is no continuation.
+        {"French in Windows-1252", "Pr\xE9" "f\xE9r\xE9 = \xC0 l'\xE9t\xE9", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(Utf8ToLatin1(c.in), c.want) << c.name;
-    EXPECT_EQ(Latin1ToUtf8("R\xE9p\xFF\x80"), "R\xC3\xA9p\xC3\xBF\xC2\x80");
-    std::string all;
-    for (int b = 0; b < 256; ++b) all += char(b);
-    EXPECT_EQ(Utf8ToLatin1(Latin1ToUtf8(all)), all);
+    for (const Case& c : cases) EXPECT_EQ(LooksLikeUtf8(c.content), c.utf8) << c.name;
 }
 
 TEST(PrefsFileText, KeysCompareAsciiLettersWithoutCase) {
@@ -116,7 +133,7 @@ protected:
     // The folder as the player reads it at start-up.
     std::string readFolder(const std::string& bytes, const char* fallback = "<absent>") {
         WriteBytes(ini, bytes);
-        PreferencesFile prefs(files);
+        Prefs prefs(files);
         EXPECT_TRUE(prefs.open(ini));
         std::string v = prefs.readString(kFolderKey, fallback);
         prefs.close();
@@ -156,9 +173,9 @@ TEST_F(PrefsFileOnDisk, LooksUpTheFolderKey) {
         {"two bytes of a mark", "\xEF\xBB", "<absent>"},
         {"mark only", kBom, "<absent>"},
         {"mark with é", kBom + "R\xC3\xA9pertoire = D:\\Mus\xC3\xA9" "e\\\r\n", "D:\\Musée\\"},
-        {"utf-8 without mark", "R\xC3\xA9pertoire = D:\\M\\", "<absent>"},
+        {"utf-8 without mark", "R\xC3\xA9pertoire = D:\\M\\", "D:\\M\\"},
         {"mark, single-byte key", kBom + kKey + " = D:\\M\\", "<absent>"},
-        {"mark, beyond FF", kBom + kKey.substr(0, 1) + "\xC3\xA9pertoire = D:\\\xCE\xA9\xE2\x82\xAC\\", "D:\\??\\"},
+        {"mark, beyond the code page", kBom + kKey.substr(0, 1) + "\xC3\xA9pertoire = D:\\\xCE\xA9\xE2\x82\xAC\\", "D:\\?\x80\\"},
         {"mark, malformed", kBom + "R\xC3\xA9pertoire = \xC3(\xFF", "?(?"},
     };
     for (const Case& c : cases) EXPECT_EQ(readFolder(c.file), c.want) << c.name;
@@ -170,16 +187,17 @@ TEST_F(PrefsFileOnDisk, MarkSetsTheEncoding) {
         bool utf8;
     };
     for (const Case& c : std::vector<Case>{{"", false}, {"\xEF", false}, {"\xEF\xBB", false}, {kBom, true},
-                                           {kBom + "a=1", true}, {"\xEF\xBB\xBE", false}}) {
+                                           {kBom + "a=1", true}, {"\xEF\xBB\xBE", true}, {"a=\xE9", false},
+                                           {"a=\xC3\xA9", true}}) {
         WriteBytes(ini, c.file);
-        PreferencesFile prefs(files);
+        Prefs prefs(files);
         ASSERT_TRUE(prefs.open(ini));
         EXPECT_EQ(prefs.isUtf8(), c.utf8) << c.file.size();
     }
 }
 
 TEST_F(PrefsFileOnDisk, NothingOpenGivesTheDefault) {
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     EXPECT_EQ(prefs.readString(kFolderKey, "dflt"), "dflt");
     prefs.writeString(kFolderKey, "X");  // ignored
     prefs.close();
@@ -189,7 +207,7 @@ TEST_F(PrefsFileOnDisk, NothingOpenGivesTheDefault) {
 }
 
 TEST_F(PrefsFileOnDisk, OpenNeverCreates) {
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     EXPECT_FALSE(prefs.open(ini));
     EXPECT_EQ(prefs.readString(kFolderKey, "dflt"), "dflt");
     prefs.close();
@@ -208,7 +226,7 @@ TEST_F(PrefsFileOnDisk, OpenTriesTheThreeSharingModes) {
         files.calls.clear();
         int n = 0;
         files.refuse = [&](const PosixFiles::Call&) { return n++ < c.refused; };
-        PreferencesFile prefs(files);
+        Prefs prefs(files);
         ASSERT_TRUE(prefs.open(ini)) << c.refused;
         EXPECT_EQ(prefs.isReadOnly(), c.readOnly);
         EXPECT_EQ(prefs.readString(kFolderKey, ""), "D:\\A\\");
@@ -226,7 +244,7 @@ TEST_F(PrefsFileOnDisk, ReadOnlyDocumentDropsItsChanges) {
     const std::string before = "; keep\r\n" + kKey + "=old";
     WriteBytes(ini, before);
     files.refuse = [](const PosixFiles::Call& c) { return c.access == FileAccess::ReadWrite; };
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     ASSERT_TRUE(prefs.open(ini));
     prefs.writeString(kFolderKey, "new");
     EXPECT_EQ(prefs.readString(kFolderKey, ""), "new");
@@ -236,7 +254,7 @@ TEST_F(PrefsFileOnDisk, ReadOnlyDocumentDropsItsChanges) {
 
 TEST_F(PrefsFileOnDisk, FailedOpenWritesToTheRememberedPathAtClose) {
     files.refuse = [](const PosixFiles::Call& c) { return c.creation == FileCreation::OpenExisting; };
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     EXPECT_FALSE(prefs.open(ini));
     prefs.writeString(kFolderKey, "E:\\");
     prefs.close();
@@ -252,7 +270,7 @@ TEST_F(PrefsFileOnDisk, OpenAndCloseLeaveBytesAndTimeAlone) {
     struct timespec old[2] = {{1000000000, 123}, {1000000000, 456000}};
     ASSERT_EQ(::utimensat(AT_FDCWD, ini.c_str(), old, 0), 0);
     {
-        PreferencesFile prefs(files);
+        Prefs prefs(files);
         ASSERT_TRUE(prefs.open(ini));
         EXPECT_EQ(prefs.readString(kFolderKey, ""), "D:\\M\\");
         prefs.close();
@@ -270,7 +288,7 @@ TEST_F(PrefsFileOnDisk, WritesTheExactFolderLine) {
         size_t size;
     };
     for (const Case& c : {Case{"D:\\Musique\\", 26}, Case{"", 15}}) {
-        PreferencesFile prefs(files);
+        Prefs prefs(files);
         ASSERT_TRUE(prefs.create(ini));
         prefs.writeString(kFolderKey, c.folder);
         prefs.close();
@@ -283,7 +301,7 @@ TEST_F(PrefsFileOnDisk, WritesTheExactFolderLine) {
 
 TEST_F(PrefsFileOnDisk, CreateEmptiesTheFileAtOnceAndReplacesEverything) {
     WriteBytes(ini, kBom + "\r\n; comment\r\nother = 1\r\n[Group]\r\n" + kKey + " = X\r\n");
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     ASSERT_TRUE(prefs.create(ini));
     EXPECT_EQ(ReadBytes(ini), "");
     EXPECT_FALSE(prefs.isUtf8());
@@ -298,7 +316,7 @@ TEST_F(PrefsFileOnDisk, CreateEmptiesTheFileAtOnceAndReplacesEverything) {
 
 TEST_F(PrefsFileOnDisk, CreateThenCloseWithoutWriteLeavesAnEmptyFile) {
     WriteBytes(ini, "a=1");
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     ASSERT_TRUE(prefs.create(ini));
     prefs.close();
     EXPECT_TRUE(test::PathExists(ini));
@@ -308,7 +326,7 @@ TEST_F(PrefsFileOnDisk, CreateThenCloseWithoutWriteLeavesAnEmptyFile) {
 TEST_F(PrefsFileOnDisk, FailedCreateLeavesNothingOpen) {
     WriteBytes(ini, "a=1");
     files.refuse = [](const PosixFiles::Call& c) { return c.creation == FileCreation::CreateAlways; };
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     EXPECT_FALSE(prefs.create(ini));
     EXPECT_FALSE(prefs.isOpen());
     prefs.writeString(kFolderKey, "X");
@@ -335,7 +353,7 @@ TEST_F(PrefsFileOnDisk, WriteStringPlacesTheKey) {
     };
     for (const Case& c : cases) {
         WriteBytes(ini, c.before);
-        PreferencesFile prefs(files);
+        Prefs prefs(files);
         ASSERT_TRUE(prefs.open(ini)) << c.name;
         prefs.writeString(kFolderKey, "X");
         EXPECT_TRUE(prefs.isModified());
@@ -361,11 +379,11 @@ TEST_F(PrefsFileOnDisk, ChangeKeepsTheOtherLinesAsTheyWere) {
         {"a key line without equals", kKey + "\r\nlone", kKey + " = X\r\nlone\r\n"},
         // Written at the start of a single-byte file, these bytes would read as
         // the mark of a UTF-8 one.
-        {"a first line that starts like the mark", "\n\xEF\xBB\xBFx=1", "\r\n\xEF\xBB\xBFx=1\r\n" + kKey + " = X\r\n"},
+        {"a first line that starts like the mark", "\n\xEF\xBB\xBFx=\xE9", "\r\n\xEF\xBB\xBFx=\xE9\r\n" + kKey + " = X\r\n"},
     };
     for (const Case& c : cases) {
         WriteBytes(ini, c.before);
-        PreferencesFile prefs(files);
+        Prefs prefs(files);
         ASSERT_TRUE(prefs.open(ini)) << c.name;
         prefs.writeString(kFolderKey, "X");
         prefs.close();
@@ -379,7 +397,7 @@ TEST_F(PrefsFileOnDisk, ChangeKeepsTheOtherLinesAsTheyWere) {
 TEST_F(PrefsFileOnDisk, ValueEndsAtALineBreak) {
     for (const std::string value : {"D:\\A\\\r\n[G]", "D:\\A\\\rautre = 1", "D:\\A\\\n"}) {
         WriteBytes(ini, "a=1\r\n");
-        PreferencesFile prefs(files);
+        Prefs prefs(files);
         ASSERT_TRUE(prefs.open(ini));
         prefs.writeString(kFolderKey, value);
         EXPECT_EQ(prefs.readString(kFolderKey, ""), "D:\\A\\");
@@ -390,7 +408,7 @@ TEST_F(PrefsFileOnDisk, ValueEndsAtALineBreak) {
 
 TEST_F(PrefsFileOnDisk, Utf8DocumentStoresValuesInUtf8) {
     WriteBytes(ini, kBom + "x=1\r\n");
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     ASSERT_TRUE(prefs.open(ini));
     prefs.writeString(kFolderKey, "D:\\Musée\\");
     EXPECT_EQ(prefs.readString(kFolderKey, ""), "D:\\Musée\\");
@@ -399,9 +417,75 @@ TEST_F(PrefsFileOnDisk, Utf8DocumentStoresValuesInUtf8) {
     EXPECT_EQ(readFolder(ReadBytes(ini)), "D:\\Musée\\");
 }
 
+// The folder as people save the file: Windows-1252 from an old editor, UTF-8
+// with or without a mark from a newer one (Notepad writes no mark by default).
+TEST_F(PrefsFileOnDisk, ReadsTheFolderInEveryEncodingPeopleSave) {
+    const std::string keyUtf8 = "R\xC3\xA9pertoire";
+    const std::string musee = "D:\\Mus\xC3\xA9" "e\\", cyrillic = "C:\\\xD0\x9C\xD1\x83\xD0\xB7\xD1\x8B\xD0\xBA\xD0\xB0\\";
+    struct Case {
+        const char* name;
+        std::string file;
+        std::u16string want;
+    };
+    const std::vector<Case> cases = {
+        {"Windows-1252, French", kKey + " = D:\\Mus\xE9" "e\\\r\n", u"D:\\Mus\u00E9e\\"},
+        {"UTF-8 with a mark, French", kBom + keyUtf8 + " = " + musee + "\r\n", u"D:\\Mus\u00E9e\\"},
+        {"UTF-8 with a mark, Cyrillic", kBom + keyUtf8 + " = " + cyrillic + "\r\n", u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430\\"},
+        {"UTF-8 without a mark, French", keyUtf8 + " = " + musee + "\r\n", u"D:\\Mus\u00E9e\\"},
+        {"UTF-8 without a mark, Cyrillic", keyUtf8 + " = " + cyrillic, u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430\\"},
+        {"UTF-8 without a mark, ASCII folder", "; \xC3\xA9t\xC3\xA9\r\n" + keyUtf8 + " = D:\\M\\", u"D:\\M\\"},
+        {"Windows-1252, the euro sign", kKey + " = D:\\\x80\\", u"D:\\\u20AC\\"},
+        {"a mark, a lone surrogate as written for a name", kBom + keyUtf8 + " = D:\\\xED\xA0\xBC\\", u"D:\\\xD83C\\"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(ini, c.file);
+        Prefs prefs(files);
+        ASSERT_TRUE(prefs.open(ini)) << c.name;
+        EXPECT_EQ(prefs.readString(kFolderKey, u"<absent>"), c.want) << c.name;
+        prefs.close();
+        EXPECT_EQ(ReadBytes(ini), c.file) << c.name << ": reading never writes";
+    }
+}
+
+// Windows-1252 whenever it spells the folder, byte for byte as always; UTF-8
+// with a mark only otherwise, and then the other lines come along.
+TEST_F(PrefsFileOnDisk, WritesUtf8OnlyForAFolderTheCodePageCannotSpell) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::u16string folder;
+        std::string after;
+    };
+    const std::vector<Case> cases = {
+        {"French, fresh file", "", u"D:\\Mus\u00E9e\\", kKey + " = D:\\Mus\xE9" "e\\\r\n"},
+        {"Cyrillic, fresh file", "", u"C:\\\u041C\u0443\\",
+         kBom + "\r\nR\xC3\xA9pertoire = C:\\\xD0\x9C\xD1\x83\\\r\n"},
+        {"emoji and a lone surrogate", "", u"C:\\\U0001F3B5\xDC00\\",
+         kBom + "\r\nR\xC3\xA9pertoire = C:\\\xF0\x9F\x8E\xB5\xED\xB0\x80\\\r\n"},
+        {"the other lines turn to UTF-8 too", "; \xC9t\xE9\r\nx=\xE9\r\n", u"C:\\\u6D99\\",
+         kBom + "\r\n; \xC3\x89t\xC3\xA9\r\nx=\xC3\xA9\r\nR\xC3\xA9pertoire = C:\\\xE6\xB6\x99\\\r\n"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(ini, c.before);
+        {
+            Prefs prefs(files);
+            ASSERT_TRUE(prefs.open(ini)) << c.name;
+            prefs.writeString(kFolderKey, c.folder);
+            prefs.close();
+        }
+        EXPECT_EQ(ReadBytes(ini), c.after) << c.name;
+        Prefs again(files);
+        ASSERT_TRUE(again.open(ini)) << c.name;
+        EXPECT_EQ(again.readString(kFolderKey, u""), c.folder) << c.name;
+        if (!c.before.empty()) {
+            EXPECT_EQ(again.readString("x", "?"), "\xE9") << c.name;
+        }
+    }
+}
+
 TEST_F(PrefsFileOnDisk, ShorterTextCutsTheFile) {
     WriteBytes(ini, kKey + " = C:\\A very long folder name\\\r\nother = 2\r\n");
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     ASSERT_TRUE(prefs.open(ini));
     prefs.writeString(kFolderKey, "E:\\");
     prefs.close();
@@ -411,7 +495,7 @@ TEST_F(PrefsFileOnDisk, ShorterTextCutsTheFile) {
 TEST_F(PrefsFileOnDisk, OpeningAnotherClosesAndWritesTheFirst) {
     std::string other = dir / "other.ini";
     WriteBytes(other, "a=1");
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     ASSERT_TRUE(prefs.create(ini));
     prefs.writeString(kFolderKey, "A\\");
     ASSERT_TRUE(prefs.open(other));
@@ -425,7 +509,7 @@ TEST_F(PrefsFileOnDisk, OpeningAnotherClosesAndWritesTheFirst) {
 
 TEST_F(PrefsFileOnDisk, StoreHoldsNothingAfterClose) {
     WriteBytes(ini, kKey + "=A");
-    PreferencesFile prefs(files);
+    Prefs prefs(files);
     ASSERT_TRUE(prefs.open(ini));
     prefs.close();
     EXPECT_FALSE(prefs.isOpen());

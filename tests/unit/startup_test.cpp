@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/names.h"
 #include "core/storage.h"
 
 namespace vireo {
@@ -14,11 +15,11 @@ namespace {
 // Answers lookups from a table and records the names asked for.
 class TableDirs : public DirectoryPort {
 public:
-    std::map<std::string, FoundEntry> entries;
-    std::vector<std::string> asked;
+    std::map<std::u16string, FoundEntry> entries;
+    std::vector<std::u16string> asked;
 
-    ListResult list(const std::string&, std::vector<DirEntry>&) override { return ListResult::CannotStart; }
-    FoundEntry find(const std::string& name) override {
+    ListResult list(const std::u16string&, std::vector<std::u16string>&) override { return ListResult::CannotStart; }
+    FoundEntry find(const std::u16string& name) override {
         asked.push_back(name);
         auto it = entries.find(name);
         return it == entries.end() ? FoundEntry{} : it->second;
@@ -30,35 +31,35 @@ FoundEntry File(int64_t size) { return {true, false, size}; }
 
 TEST(FileSizeQuery, Classification) {
     TableDirs dirs;
-    dirs.entries["C:\\Program Files (x86)"] = Dir();
-    dirs.entries["C:\\empty.txt"] = File(0);
-    dirs.entries["C:\\song.wav"] = File(123456);
-    dirs.entries["D:\\big.bin"] = File(5'000'000'000);
+    dirs.entries[u"C:\\Program Files (x86)"] = Dir();
+    dirs.entries[u"C:\\empty.txt"] = File(0);
+    dirs.entries[u"C:\\song.wav"] = File(123456);
+    dirs.entries[u"D:\\big.bin"] = File(5'000'000'000);
 
     struct Case {
-        const char* path;
+        const char16_t* path;
         int64_t want;
-        const char* asked;  // nullptr: the platform is not asked
+        const char16_t* asked;  // nullptr: the platform is not asked
     };
     const Case cases[] = {
-        {"C:\\Program Files (x86)", -2, "C:\\Program Files (x86)"},
-        {"C:\\Program Files (x86)\\", -2, "C:\\Program Files (x86)"},
-        {"C:\\Program Files (x86)\\\\\\", -2, "C:\\Program Files (x86)"},
-        {"C:\\Program Files", -1, "C:\\Program Files"},
-        {"C:\\empty.txt", 0, "C:\\empty.txt"},
-        {"C:\\song.wav\\", 123456, "C:\\song.wav"},
-        {"D:\\big.bin", 5'000'000'000, "D:\\big.bin"},
-        {"C:\\Program Files (x86)/", -1, "C:\\Program Files (x86)/"},  // only backslashes are trimmed
-        {"\\\\\\", -1, nullptr},
-        {"", -1, nullptr},
+        {u"C:\\Program Files (x86)", -2, u"C:\\Program Files (x86)"},
+        {u"C:\\Program Files (x86)\\", -2, u"C:\\Program Files (x86)"},
+        {u"C:\\Program Files (x86)\\\\\\", -2, u"C:\\Program Files (x86)"},
+        {u"C:\\Program Files", -1, u"C:\\Program Files"},
+        {u"C:\\empty.txt", 0, u"C:\\empty.txt"},
+        {u"C:\\song.wav\\", 123456, u"C:\\song.wav"},
+        {u"D:\\big.bin", 5'000'000'000, u"D:\\big.bin"},
+        {u"C:\\Program Files (x86)/", -1, u"C:\\Program Files (x86)/"},  // only backslashes are trimmed
+        {u"\\\\\\", -1, nullptr},
+        {u"", -1, nullptr},
     };
     for (const auto& c : cases) {
         dirs.asked.clear();
-        EXPECT_EQ(FileSizeQuery(dirs, c.path), c.want) << c.path;
+        EXPECT_EQ(FileSizeQuery(dirs, c.path), c.want) << ToUtf8(c.path);
         if (c.asked) {
-            EXPECT_EQ(dirs.asked, std::vector<std::string>{c.asked}) << c.path;
+            EXPECT_EQ(dirs.asked, std::vector<std::u16string>{c.asked}) << ToUtf8(c.path);
         } else {
-            EXPECT_TRUE(dirs.asked.empty()) << c.path;
+            EXPECT_TRUE(dirs.asked.empty()) << ToUtf8(c.path);
         }
     }
 }
@@ -69,24 +70,31 @@ TEST(PlatformTagFor, OnlyADirectoryMeans64Bits) {
         EXPECT_EQ(PlatformTagFor(answer), "32bits") << answer;
 }
 
-TEST(CheckPlatform, LooksAtTheFixedPathOnly) {
+// The folder the system names, wherever Windows is installed; the fixed path
+// only when it names none.
+TEST(CheckPlatform, LooksAtTheSystemsFolder) {
     struct Case {
-        bool present;
+        const char* name;
+        std::u16string named;  // by the system; "" for none
+        const char16_t* present;
         FoundEntry entry;
+        const char16_t* asked;
         const char* want;
     };
-    const Case cases[] = {
-        {true, Dir(), "64bits"},
-        {true, File(0), "32bits"},
-        {true, File(42), "32bits"},
-        {false, {}, "32bits"},
+    const std::vector<Case> cases = {
+        {"the usual folder", u"C:\\Program Files (x86)", u"C:\\Program Files (x86)", Dir(), u"C:\\Program Files (x86)", "64bits"},
+        {"Windows on drive D:", u"D:\\Program Files (x86)", u"D:\\Program Files (x86)", Dir(), u"D:\\Program Files (x86)", "64bits"},
+        {"a name in another script", u"E:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B (x86)", u"E:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B (x86)", Dir(), u"E:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B (x86)", "64bits"},
+        {"named but missing", u"D:\\Program Files (x86)", u"C:\\Program Files (x86)", Dir(), u"D:\\Program Files (x86)", "32bits"},
+        {"a plain file of that name", u"D:\\Program Files (x86)", u"D:\\Program Files (x86)", File(42), u"D:\\Program Files (x86)", "32bits"},
+        {"none named: the fixed path", u"", u"C:\\Program Files (x86)", Dir(), u"C:\\Program Files (x86)", "64bits"},
+        {"none named, none there", u"", u"C:\\Program Files", Dir(), u"C:\\Program Files (x86)", "32bits"},
     };
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         TableDirs dirs;
-        dirs.entries["C:\\Program Files"] = Dir();
-        if (c.present) dirs.entries["C:\\Program Files (x86)"] = c.entry;
-        EXPECT_EQ(CheckPlatform(dirs), c.want);
-        EXPECT_EQ(dirs.asked, std::vector<std::string>{"C:\\Program Files (x86)"});
+        dirs.entries[c.present] = c.entry;
+        EXPECT_EQ(CheckPlatform(dirs, c.named), c.want) << c.name;
+        EXPECT_EQ(dirs.asked, std::vector<std::u16string>{c.asked}) << c.name;
     }
 }
 
@@ -100,22 +108,24 @@ TEST(RefusalBox, TitleTextAndIcon) {
 
 TEST(ProgramDirOf, UpToTheLastSeparator) {
     struct Case {
-        const char* path;
-        const char* want;
+        const char16_t* path;
+        const char16_t* want;
     };
     const Case cases[] = {
-        {"C:\\Jeux\\Vireo\\Vireo.exe", "C:\\Jeux\\Vireo\\"},
-        {"C:\\Vireo.exe", "C:\\"},
-        {"C:/Jeux/Vireo/Vireo.exe", "C:/Jeux/Vireo/"},
-        {"C:\\Jeux/Vireo\\Vireo.exe", "C:\\Jeux/Vireo\\"},
-        {"C:/Jeux\\Vireo/Vireo.exe", "C:/Jeux\\Vireo/"},
-        {"\\\\serveur\\partage\\Vireo.exe", "\\\\serveur\\partage\\"},
-        {"C:\\Mes programmes (x86)\\Vireo 1.2\\Vireo.exe", "C:\\Mes programmes (x86)\\Vireo 1.2\\"},
-        {"C:\\Vireo\\", "C:\\Vireo\\"},
-        {"Vireo.exe", ".\\"},
-        {"", ".\\"},
+        {u"C:\\Jeux\\Vireo\\Vireo.exe", u"C:\\Jeux\\Vireo\\"},
+        {u"C:\\Vireo.exe", u"C:\\"},
+        {u"C:/Jeux/Vireo/Vireo.exe", u"C:/Jeux/Vireo/"},
+        {u"C:\\Jeux/Vireo\\Vireo.exe", u"C:\\Jeux/Vireo\\"},
+        {u"C:/Jeux\\Vireo/Vireo.exe", u"C:/Jeux\\Vireo/"},
+        {u"\\\\serveur\\partage\\Vireo.exe", u"\\\\serveur\\partage\\"},
+        {u"C:\\Mes programmes (x86)\\Vireo 1.2\\Vireo.exe", u"C:\\Mes programmes (x86)\\Vireo 1.2\\"},
+        {u"C:\\Vireo\\", u"C:\\Vireo\\"},
+        // A user folder the code page cannot spell holds the preferences file all the same.
+        {u"C:\\Users\\\u0141ukasz\\T\u00E9l\u00E9chargements\\Vireo.exe", u"C:\\Users\\\u0141ukasz\\T\u00E9l\u00E9chargements\\"},
+        {u"Vireo.exe", u".\\"},
+        {u"", u".\\"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ProgramDirOf(c.path), c.want) << c.path;
+    for (const auto& c : cases) EXPECT_EQ(ProgramDirOf(c.path), c.want) << ToUtf8(c.path);
 }
 
 }  // namespace

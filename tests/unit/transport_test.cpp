@@ -20,7 +20,7 @@ std::string Open(const std::string& title) { return "MCI " + mci::OpenCommand(te
 TEST(PlayTrack, OpensMeasuresShowsAndStarts) {
     test::Rig r;
     r.load({{"Un titre.wav", 185700}});
-    PlayTrack(r.p, "Un titre.wav");
+    PlayTrack(r.p, u"Un titre.wav");
     const Journal want = {
         "MCI open \"C:\\Musique\\Un titre.wav\" alias Morceau",
         "D2", "E3", "E13", "D14", "D6",
@@ -43,7 +43,7 @@ TEST(PlayTrack, OpensMeasuresShowsAndStarts) {
 TEST(PlayTrack, TakesTheLengthQueryWhenTheSeekToTheEndFails) {
     test::Rig r;
     r.load({{"chanson.mp3", 3725000}}, test::TrackKind::Mp3);
-    PlayTrack(r.p, "chanson.mp3");
+    PlayTrack(r.p, u"chanson.mp3");
     const Journal want = {
         Open("chanson.mp3"),
         "D2", "E3", "E13", "D14", "D6",
@@ -66,7 +66,7 @@ TEST(PlayTrack, AFailedOpenShowsOneBoxAndChangesNothingElse) {
     r.p.st.lengthMs = 1234;
     r.p.st.lengthSeconds = 1;
     r.controls[SecondsDisplay].text = "1";
-    PlayTrack(r.p, "parti.wav");
+    PlayTrack(r.p, u"parti.wav");
     EXPECT_EQ(r.journal(), (Journal{Open("parti.wav"), "BOX Erreur!"}));
     ASSERT_EQ(r.boxes.shown.size(), 1u);
     EXPECT_EQ(r.boxes.shown[0].title, "Erreur!");
@@ -84,7 +84,7 @@ TEST(PlayTrack, AFailedOpenShowsOneBoxAndChangesNothingElse) {
 TEST(PlayTrack, AnEmptyTitleOpensTheFolderItself) {
     test::Rig r;
     r.load({});
-    PlayTrack(r.p, "");
+    PlayTrack(r.p, u"");
     EXPECT_EQ(r.mci.commands, (Journal{"open \"C:\\Musique\\\" alias Morceau"}));
     EXPECT_EQ(r.boxes.shown.size(), 1u);
 }
@@ -99,6 +99,7 @@ public:
         if (reply && n) std::snprintf(reply, n, "%s", text.c_str());
         return it == answers.end() ? 0 : it->second.first;
     }
+    int32_t sendStringW(const char16_t*, char*, unsigned) override { return 263; }
 };
 
 TEST(PlayTrack, LengthTexts) {
@@ -129,7 +130,7 @@ TEST(PlayTrack, LengthTexts) {
         Player p{{}, {rig.controls, table, rig.events, rig.boxes, rig.windows, rig.launcher, rig.taskbar,
                       rig.files, rig.dirs, rig.requester}};
         p.st.replyBuffer = rig.reply.data();
-        PlayTrack(p, "t.wav");
+        PlayTrack(p, u"t.wav");
         EXPECT_EQ(p.st.lengthMs, c.lengthMs) << c.reply;
         EXPECT_EQ(p.st.lengthSeconds, c.seconds) << c.reply;
         EXPECT_EQ(rig.text(DurationDisplay), c.duration) << c.reply;
@@ -148,7 +149,7 @@ TEST(PlayTrack, TheLengthQueryAfterAFailedSeekIsTheOnlyOneAsked) {
     Player p{{}, {rig.controls, table, rig.events, rig.boxes, rig.windows, rig.launcher, rig.taskbar, rig.files,
                   rig.dirs, rig.requester}};
     p.st.replyBuffer = rig.reply.data();
-    PlayTrack(p, "t.mp3");
+    PlayTrack(p, u"t.mp3");
     EXPECT_EQ(p.st.lengthMs, 240000);
     EXPECT_EQ(rig.text(DurationDisplay), "4:00");
 }
@@ -156,7 +157,7 @@ TEST(PlayTrack, TheLengthQueryAfterAFailedSeekIsTheOnlyOneAsked) {
 TEST(Transport, PauseResumeStopClose) {
     test::Rig r;
     r.load({{"a.wav", 185700}});
-    PlayTrack(r.p, "a.wav");
+    PlayTrack(r.p, u"a.wav");
     r.journal().clear();
 
     PauseTrack(r.p);
@@ -189,10 +190,10 @@ TEST(Transport, PauseResumeStopClose) {
 TEST(Transport, StopThenPlayStartsAgainFromOneMillisecond) {
     test::Rig r;
     r.load({{"a.wav", 60000}});
-    PlayTrack(r.p, "a.wav");
+    PlayTrack(r.p, u"a.wav");
     r.clock.advance(10000);
     StopTrack(r.p);
-    PlayTrack(r.p, "a.wav");
+    PlayTrack(r.p, u"a.wav");
     EXPECT_EQ(r.mci.position(), 1);
     EXPECT_EQ(r.mci.commands.back(), "play Morceau from 1 notify");
     EXPECT_EQ(r.taskbar.states, (std::vector<int>{1, 0, 1}));
