@@ -135,10 +135,11 @@ std::string play(Player& p) {
         sendA(p.control(TitleCombo), CB_SETCURSEL, title);
         click(p.control(PlayButton));
         std::string which = std::string(name) + " ";
-        if (!until(p, [&] { return IsWindowEnabled(p.control(StopButton)) != FALSE; }, 5000))
+        // Bounds for three players decoding at once on a busy machine.
+        if (!until(p, [&] { return IsWindowEnabled(p.control(StopButton)) != FALSE; }, 10000))
             return which + "does not start";
         // The count advances only while the sound reaches the sink.
-        if (!until(p, [&] { return text(p.control(CountDisplay)) == "1"; }, 5000)) return which + "does not reach 1 s";
+        if (!until(p, [&] { return text(p.control(CountDisplay)) == "1"; }, 8000)) return which + "does not reach 1 s";
         click(p.control(StopButton));
         if (!until(p, [&] { return IsWindowEnabled(p.control(PlayButton)) && text(p.control(CountDisplay)) == "0"; },
                    5000))
