@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "core/modal_win32.h"
 #include "core/player.h"
+#include "core/system_dlls_win32.h"
 #include "core/wide_win32.h"
 #include "library/folder_scan.h"
 #include "library/storage_win32.h"
@@ -35,9 +36,9 @@ std::u16string ProgramFilesX86() {
 int Run(HINSTANCE instance) {
     // 1. Program state starts zeroed; one thread, COM in a single-threaded apartment.
     ProgramState st;
-    InitCommonControls();
+    sys::InitCommonControls();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&icc);
+    sys::InitCommonControlsEx(&icc);
     HRESULT com = CoInitialize(nullptr);
 
     // 2. CaptionFont.
@@ -143,4 +144,7 @@ S4:
 }  // namespace
 }  // namespace vireo
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return vireo::Run(instance); }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    vireo::RestrictDllSearch();
+    return vireo::Run(instance);
+}

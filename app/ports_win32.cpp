@@ -4,6 +4,7 @@
 
 #include "core/modal_win32.h"
 #include "core/names.h"
+#include "core/system_dlls_win32.h"
 #include "core/wide_win32.h"
 #include "ui/ui_win32.h"
 
@@ -80,7 +81,7 @@ bool Win32Launcher::launch(std::string_view file) {
     sei.nShow = SW_SHOWNORMAL;
     // Loaded on first use, then kept (the shell may still be working for the
     // launch): loading it at start would cost every start time and memory.
-    HMODULE shell = LoadLibraryA("SHELL32.DLL");
+    HMODULE shell = SystemDll(L"shell32.dll");
     if (!shell) return false;
     auto execute = reinterpret_cast<BOOL(WINAPI*)(SHELLEXECUTEINFOA*)>(
         reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExA")));

@@ -24,7 +24,9 @@ target_compile_options(vireo_core PRIVATE ${section_flags})
 
 file(GLOB win32_sources CONFIGURE_DEPENDS core/*_win32.cpp app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
 add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
-target_link_libraries(Vireo PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 msimg32 uuid)
+# Only KnownDLLs at load time (tests/known_dlls.inc): the others come from the
+# system folder at run time (core/system_dlls_win32.cpp).
+target_link_libraries(Vireo PRIVATE vireo_core ole32 gdi32 user32 uuid)
 target_compile_options(Vireo PRIVATE ${section_flags})
 target_link_options(Vireo PRIVATE ${static_flags})
 if(MINGW)
@@ -37,12 +39,22 @@ set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_D
 file(GLOB driver_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
 if(driver_sources)
   # The driver talks to the real MCI service through the player's own channel.
-  add_executable(vireo_driver ${driver_sources} playback/mci_win32.cpp)
+  add_executable(vireo_driver ${driver_sources} playback/mci_win32.cpp core/system_dlls_win32.cpp)
   target_include_directories(vireo_driver PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(vireo_driver PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   target_link_libraries(vireo_driver PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 psapi version)
   target_link_options(vireo_driver PRIVATE ${static_flags})
   set_target_properties(vireo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # The planting case: the DLL it copies beside the player under the names of the
+  # DLLs the player loads, and the program it compares the player with.
+  add_library(planted MODULE tests/e2e/planted_dll.c)
+  set_target_properties(planted PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  add_executable(reference WIN32 tests/e2e/reference_program.c)
+  target_link_libraries(reference PRIVATE ole32 gdi32 user32)
+  set_target_properties(reference PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  target_link_options(planted PRIVATE ${static_flags})
+  target_link_options(reference PRIVATE ${static_flags})
+  add_dependencies(vireo_driver planted reference)
   include(${CMAKE_CURRENT_LIST_DIR}/e2e.cmake)
 endif()
 

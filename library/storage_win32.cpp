@@ -6,6 +6,7 @@
 
 #include "core/modal_win32.h"
 #include "core/names.h"
+#include "core/system_dlls_win32.h"
 #include "core/wide_win32.h"
 
 namespace vireo {
@@ -112,7 +113,7 @@ std::u16string Win32FolderRequester::browse(std::string_view prompt, std::u16str
     // Loaded on first use and kept: the player does not link the shell, and
     // unloading it after every browse would load it afresh, caches and all, the next time.
     static HMODULE shell = nullptr;  // one thread: no guard needed
-    if (!shell) shell = LoadLibraryA("SHELL32.DLL");
+    if (!shell) shell = SystemDll(L"shell32.dll");
     if (!shell) return {};
     auto browseW = reinterpret_cast<BrowseForFolderW>(
         reinterpret_cast<void*>(GetProcAddress(shell, "SHBrowseForFolderW")));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/names.h"
+#include "core/system_dlls_win32.h"
 #include "core/wide_win32.h"
 #include "ui/button_face.h"
 #include "ui/image_store_win32.h"
@@ -89,7 +90,8 @@ void DrawFace(HWND h, const Face& f) {
             HDC mem = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(mem, f.premultiplied);
             BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            AlphaBlend(dc, at.x, at.y, pw, ph, mem, 0, 0, pw, ph, blend);
+            // gdi32's own, which msimg32's AlphaBlend only forwards to.
+            GdiAlphaBlend(dc, at.x, at.y, pw, ph, mem, 0, 0, pw, ph, blend);
             SelectObject(mem, old);
             DeleteDC(mem);
         } else if (HICON icon = img.icon(f.picture)) {
@@ -112,10 +114,10 @@ void DrawFace(HWND h, const Face& f) {
 
 LRESULT CALLBACK ImageButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
     auto* face = reinterpret_cast<Face*>(ref);
-    LRESULT result = DefSubclassProc(h, m, wp, lp);
+    LRESULT result = sys::DefSubclassProc(h, m, wp, lp);
     switch (m) {
     case WM_NCDESTROY:
-        RemoveWindowSubclass(h, ImageButtonProc, kFaceSubclass);
+        sys::RemoveWindowSubclass(h, ImageButtonProc, kFaceSubclass);
         if (face->premultiplied) DeleteObject(face->premultiplied);
         if (face->symbol) DeleteObject(face->symbol);
         delete face;
@@ -234,10 +236,10 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
         if (!h) continue;
         switch (c.kind) {
         case ControlKind::ImageButton:
-            SetWindowSubclass(h, ImageButtonProc, kFaceSubclass,
-                              reinterpret_cast<DWORD_PTR>(
-                                  new Face{&images, c.picture, PremultipliedCopy(images, c.picture),
-                                           SymbolMask(images, c.picture)}));
+            sys::SetWindowSubclass(h, ImageButtonProc, kFaceSubclass,
+                                   reinterpret_cast<DWORD_PTR>(
+                                       new Face{&images, c.picture, PremultipliedCopy(images, c.picture),
+                                                SymbolMask(images, c.picture)}));
             InvalidateRect(h, nullptr, TRUE);
             break;
         case ControlKind::TextLabel:

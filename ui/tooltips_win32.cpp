@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/system_dlls_win32.h"
 #include "ui/ui_win32.h"
 
 namespace vireo {
@@ -15,8 +16,8 @@ constexpr UINT_PTR kTopSubclass = 1;
 // The plain tip window keeps itself on top of everything each time it paints.
 LRESULT CALLBACK RaiseOnPaint(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
     if (m == WM_PAINT) SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (m == WM_NCDESTROY) RemoveWindowSubclass(h, RaiseOnPaint, kTopSubclass);
-    return DefSubclassProc(h, m, wp, lp);
+    if (m == WM_NCDESTROY) sys::RemoveWindowSubclass(h, RaiseOnPaint, kTopSubclass);
+    return sys::DefSubclassProc(h, m, wp, lp);
 }
 
 // A tool that the tip window finds by the control's own window. The version-2
@@ -55,7 +56,7 @@ void SetPlainTip(HWND control, const char* text) {
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr,
                               nullptr);
         if (!tip) return;
-        SetWindowSubclass(tip, RaiseOnPaint, kTopSubclass, 0);
+        sys::SetWindowSubclass(tip, RaiseOnPaint, kTopSubclass, 0);
         SetPropA(parent, kPlainTipProp, tip);
     }
     std::string copy(text);

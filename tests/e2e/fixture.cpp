@@ -177,11 +177,19 @@ std::string preferencesLine(std::string_view folder) {
     return "Répertoire = " + std::string(folder) + "\r\n";
 }
 
+// The Vireo.exe the cases run: VIREO_E2E_EXE (a Windows path) when set, so that a
+// case can be run on an earlier build too, else the one built beside the driver.
+static std::string playerExe() {
+    char path[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableA("VIREO_E2E_EXE", path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(path, n) : driverDir() + "Vireo.exe";
+}
+
 Scratch::Scratch(const std::string& name) {
     dir_ = "C:\\vireo-e2e\\" + name + "\\";
     wipeTree(dir_);
     makeDirs(dir_.substr(0, dir_.size() - 1));
-    std::string source = driverDir() + "Vireo.exe";
+    std::string source = playerExe();
     if (!CopyFileA(source.c_str(), exe().c_str(), FALSE))
         abortCase("could not copy " + show(source) + " into the scratch folder");
 }

@@ -55,7 +55,8 @@ def check_readme(data, version):
     check(b"\xe9" in data and b"\xe0" in data, "LISEZMOI.txt: French accents as single Windows-1252 bytes")
     for needed in ["Vireo " + version, "Vireo.ini", "Vireo.exe", ".mp3", ".wav", ".wma", ".mid",
                    "USER", "SELECTION", "PLAY", "PAUSE", "REPRENDRE", "STOP", "VOLUME", "AIDE",
-                   "A PROPOS", "REDUIRE", "QUITTER", "CONNEXION", "Tout lire", "Lecture continue"]:
+                   "A PROPOS", "REDUIRE", "QUITTER", "CONNEXION", "Tout lire", "Lecture continue",
+                   "SmartScreen", "Exécuter quand même"]:
         check(needed in text, f"LISEZMOI.txt mentions {needed!r}")
     check("@VERSION@" not in text, "LISEZMOI.txt: no placeholder left")
     longest = max(len(line) for line in text.split("\r\n"))
