@@ -152,10 +152,10 @@ LRESULT CALLBACK ImageButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR,
 // The check boxes have no room for the text a focus rectangle would go
 // around: the dots go around the box instead.
 LRESULT CALLBACK CheckBoxProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-    LRESULT result = DefSubclassProc(h, m, wp, lp);
+    LRESULT result = sys::DefSubclassProc(h, m, wp, lp);
     switch (m) {
     case WM_NCDESTROY:
-        RemoveWindowSubclass(h, CheckBoxProc, kFaceSubclass);
+        sys::RemoveWindowSubclass(h, CheckBoxProc, kFaceSubclass);
         break;
     case WM_KILLFOCUS:
     case WM_UPDATEUISTATE:
@@ -257,7 +257,7 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
             SendMessageA(h, PBM_SETBKCOLOR, 0, RGB(c.background->r, c.background->g, c.background->b));
             break;
         case ControlKind::CheckBox:
-            SetWindowSubclass(h, CheckBoxProc, kFaceSubclass, 0);
+            sys::SetWindowSubclass(h, CheckBoxProc, kFaceSubclass, 0);
             break;
         }
         if (c.tip == TipKind::Balloon) AddBalloonTip(nullptr, h, c.tipTitle, c.tipText);
