@@ -72,12 +72,7 @@ namespace {
 // Ended: Play and SELECTION enabled, Pause, Reprendre and Stop disabled, the
 // taskbar's animation gone. USER keeps its state.
 void EndRun(Player& p) {
-    ControlPort& c = p.io.controls;
-    c.setEnabled(PlayButton, true);
-    c.setEnabled(PauseButton, false);
-    c.setEnabled(ResumeButton, false);
-    c.setEnabled(StopButton, false);
-    c.setEnabled(SelectFolderButton, true);
+    ShowNothingOpen(p);
     p.io.taskbar.setProgress(kTaskbarNoProgress);
 }
 

@@ -60,15 +60,20 @@ void ResumeTrack(Player& p) {
     p.st.watchingPosition = false;
 }
 
-void StopTrack(Player& p) {
+void ShowNothingOpen(Player& p) {
     ControlPort& c = p.io.controls;
-    SendMciCommand(p, mci::kClose);
-    c.setText(DurationDisplay, kNoTrackDuration);
     c.setEnabled(PlayButton, true);
     c.setEnabled(PauseButton, false);
     c.setEnabled(ResumeButton, false);
     c.setEnabled(StopButton, false);
     c.setEnabled(SelectFolderButton, true);
+}
+
+void StopTrack(Player& p) {
+    ControlPort& c = p.io.controls;
+    SendMciCommand(p, mci::kClose);
+    c.setText(DurationDisplay, kNoTrackDuration);
+    ShowNothingOpen(p);
     c.setEnabled(TitleCombo, true);
     c.setEnabled(UserFolderButton, true);
     p.io.taskbar.setProgress(kTaskbarNoProgress);

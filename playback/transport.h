@@ -18,6 +18,9 @@ void PauseTrack(Player& p);
 // Restarts at PositionMs, the position polled in the latest pass.
 void ResumeTrack(Player& p);
 void StopTrack(Player& p);
+// The transport with nothing open: Play and SELECTION enabled, Pause,
+// Reprendre and Stop disabled.
+void ShowNothingOpen(Player& p);
 // Between two tracks: "close Morceau" and nothing else.
 void CloseTrack(Player& p);
 

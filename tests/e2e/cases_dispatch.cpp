@@ -11,6 +11,7 @@
 #include "tests/e2e/e2e.h"
 #include "tests/e2e/fixture.h"
 #include "tests/e2e/probe.h"
+#include "tests/e2e/strip.h"
 
 using namespace vireo::e2e;
 
@@ -21,9 +22,6 @@ enum Id { PlayButton = 2, StopButton = 3, FolderPathField = 4, TitleCombo = 5, S
           PauseButton = 13, ResumeButton = 14, ContentLabel = 15, UserFolderButton = 16, AboutButton = 17,
           HelpButton = 18, CloseButton = 19, MinimizeButton = 20, WebButton = 21, VolumeButton = 23 };
 
-const std::vector<int> kStateButtons = {PlayButton, PauseButton, ResumeButton, StopButton, SelectFolderButton,
-                                        UserFolderButton};
-const char* const kStateOrder = "Play, Pause, Resume, Stop, SelectFolder, UserFolder";
 const std::string kReady = "EDDDEE";
 const std::string kPlaying = "DEDEDD";
 const std::string kPaused = "DDEEDD";
@@ -58,53 +56,6 @@ const char* const kHelpText =
     "- Count : Compteur des secondes en mode décimal\r"
     "- Seconds : Durée totale du morceau en secondes \r";
 
-// A started player whose stored folder holds these WAV titles (name, seconds).
-struct Strip {
-    Scratch scratch;
-    std::string music;
-    std::unique_ptr<Player> player;
-
-    explicit Strip(const std::vector<std::pair<std::string, double>>& titles) {
-        music = scratch.folder("Musique");
-        for (const auto& [name, seconds] : titles) writeWav(music + name, seconds);
-        scratch.writeIni(preferencesLine(music));
-    }
-    void start() {
-        player = std::make_unique<Player>(scratch.exe(), scratch.folder("cwd"));
-        require(player->waitWindows(), "both windows are visible");
-    }
-    HWND c(int id) const { return player->control(id); }
-    std::string states() const { return enabledStates(player->main(), kStateButtons); }
-    std::string shown(int id) const { return text(c(id)); }
-    bool reach(const std::string& want, DWORD timeoutMs, const std::string& when) const {
-        waitUntil([&] { return states() == want; }, timeoutMs, 5);
-        return checkEq(want, states(), std::string("states (") + kStateOrder + ") " + when);
-    }
-    // Play enables its buttons before it asks the device for the length: wait for
-    // the length text too before reading what Play showed.
-    bool reachPlaying(const std::string& duration, DWORD timeoutMs, const std::string& when) const {
-        waitUntil([&] { return states() == kPlaying && shown(DurationDisplay) == duration; }, timeoutMs, 5);
-        checkEq(duration, shown(DurationDisplay), "DurationDisplay " + when);
-        return checkEq(kPlaying, states(), std::string("states (") + kStateOrder + ") " + when);
-    }
-    int indexOf(const std::string& title) const {
-        auto items = comboItems(c(TitleCombo));
-        for (size_t i = 0; i < items.size(); ++i)
-            if (items[i] == title) return static_cast<int>(i);
-        abortCase(show(title) + " is not listed");
-    }
-    // Selects a title as the user does: the selection, then the list's notification.
-    void choose(const std::string& title) const {
-        int index = indexOf(title);
-        sendA(c(TitleCombo), CB_SETCURSEL, index);
-        PostMessageA(player->main(), WM_COMMAND, MAKEWPARAM(TitleCombo, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(c(TitleCombo)));
-    }
-    void expectNoBox() const {
-        auto box = findBox(player->pid());
-        check(!box, "no message box" + (box ? ": " + show(box->title) + " " + show(box->text) : std::string()));
-    }
-};
 
 // Checks a box's title, text and icon colour, and closes it.
 void expectBox(const Box& box, const std::string& title, const std::string& text, IconColour icon,

@@ -14,6 +14,7 @@
 #include "tests/e2e/e2e.h"
 #include "tests/e2e/fixture.h"
 #include "tests/e2e/probe.h"
+#include "tests/e2e/strip.h"
 
 using namespace vireo::e2e;
 
@@ -22,75 +23,13 @@ namespace {
 enum Id { PlayButton = 2, StopButton = 3, FolderPathField = 4, TitleCombo = 5, SelectFolderButton = 6,
           DurationDisplay = 8, CountDisplay = 9, PauseButton = 13, ResumeButton = 14, UserFolderButton = 16 };
 
-// Play, Pause, Resume, Stop, SelectFolder, UserFolder.
-const std::vector<int> kStateButtons = {PlayButton, PauseButton, ResumeButton, StopButton, SelectFolderButton,
-                                        UserFolderButton};
 const std::string kPlaying = "DEDEDD", kPaused = "DDEEDD", kReady = "EDDDEE", kEnded = "EDDDED";
 
-struct Strip {
-    Scratch scratch;
-    std::string music;
-    std::unique_ptr<Player> player;
-
-    explicit Strip(const std::vector<std::pair<std::string, double>>& titles) {
-        music = scratch.folder("Musique");
-        for (const auto& [name, seconds] : titles) writeWav(music + name, seconds);
-        scratch.writeIni(preferencesLine(music));
-        player = std::make_unique<Player>(scratch.exe(), scratch.folder("cwd"));
-        require(player->waitWindows(), "both windows are visible");
-        require(waitUntil([&] { return comboItems(c(TitleCombo)).size() == titles.size(); }, 3000), "titles listed");
-    }
-    HWND c(int id) const { return player->control(id); }
-    std::string states() const { return enabledStates(player->main(), kStateButtons); }
-    bool reach(const std::string& want, DWORD timeoutMs, const std::string& when) const {
-        waitUntil([&] { return states() == want; }, timeoutMs, 5);
-        return checkEq(want, states(), "states (Play, Pause, Resume, Stop, SelectFolder, UserFolder) " + when);
-    }
-    void expectNoBox() const {
-        auto box = findBox(player->pid());
-        check(!box, "no message box" + (box ? ": " + show(box->title) + " " + show(box->text) : std::string()));
-    }
+// A started player with these titles listed.
+struct Run : Strip {
+    explicit Run(const std::vector<std::pair<std::string, double>>& list) : Strip(list) { start(); }
 };
 
-// A window of the driver's own, in front of the player: another program the
-// user is working in.
-class OtherProgram {
-public:
-    OtherProgram() {
-        ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
-        WaitForSingleObject(ready_, 5000);
-    }
-    ~OtherProgram() {
-        if (hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-        WaitForSingleObject(thread_, 5000);
-        CloseHandle(thread_);
-        CloseHandle(ready_);
-    }
-    HWND hwnd() const { return hwnd_; }
-
-private:
-    static DWORD WINAPI run(void* self) {
-        auto* me = static_cast<OtherProgram*>(self);
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-            if (m == WM_DESTROY) PostQuitMessage(0);
-            return DefWindowProcA(h, m, wp, lp);
-        };
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "VireoE2eOtherProgram";
-        RegisterClassA(&wc);
-        me->hwnd_ = CreateWindowExA(0, wc.lpszClassName, "Autre programme", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
-                                    10, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
-        SetForegroundWindow(me->hwnd_);
-        SetEvent(me->ready_);
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-        return 0;
-    }
-    HANDLE thread_ = nullptr, ready_ = nullptr;
-    HWND hwnd_ = nullptr;
-};
 
 }  // namespace
 
@@ -98,7 +37,7 @@ private:
 // player goes on answering, and the next title starts only when the device has
 // played it all (the end used to come as soon as the count read "1").
 VIREO_E2E_CASE(runs_last_second_played) {
-    Strip s({{"Un.wav", 1.9}, {"Deux.wav", 1.9}});  // both: the listing order is the disk's
+    Run s({{"Un.wav", 1.9}, {"Deux.wav", 1.9}});  // both: the listing order is the disk's
     click(s.c(PlayButton));
     require(s.reach(kPlaying, 3000, "after Play"), "Playing");
     require(waitUntil([&] { return text(s.c(CountDisplay)) == "1"; }, 3000, 5), "the count reaches 1");
@@ -124,7 +63,7 @@ VIREO_E2E_CASE(runs_last_second_played) {
 // A pause while the count shows the last whole second holds; Reprendre
 // finishes the title and the run goes on.
 VIREO_E2E_CASE(runs_pause_in_last_second) {
-    Strip s({{"Un.wav", 1.9}, {"Deux.wav", 1.9}});  // both: the listing order is the disk's
+    Run s({{"Un.wav", 1.9}, {"Deux.wav", 1.9}});  // both: the listing order is the disk's
     click(s.c(PlayButton));
     require(s.reach(kPlaying, 3000, "after Play"), "Playing");
     require(waitUntil([&] { return text(s.c(CountDisplay)) == "1"; }, 3000, 5), "the count reaches 1");
@@ -159,7 +98,7 @@ VIREO_E2E_CASE(runs_failed_play_keeps_user) {
     checkEq("Erreur!", box->title, "box title");
     check(pressDialogButton(box->hwnd, IDOK), "OK closes the box");
     require(p.settle(), "the player is back in its loop");
-    checkEq(kReady, enabledStates(p.main(), kStateButtons), "states after the failed Play: Ready, USER enabled");
+    checkEq(kReady, enabledStates(p.main(), kStripStateButtons), "states after the failed Play: Ready, USER enabled");
     click(p.control(UserFolderButton));
     HWND browser = waitBrowser(p.pid(), 10000);
     check(browser != nullptr, "USER opens the folder browser");
@@ -194,7 +133,7 @@ VIREO_E2E_CASE(runs_typed_folder_plays) {
 // The field edited during a "Tout lire" run: the next title still opens from
 // the folder that was listed.
 VIREO_E2E_CASE(runs_field_edited_during_run) {
-    Strip s({{"Un.wav", 1.5}, {"Deux.wav", 1.5}});
+    Run s({{"Un.wav", 1.5}, {"Deux.wav", 1.5}});
     click(s.c(PlayButton));
     require(s.reach(kPlaying, 3000, "after Play"), "Playing");
     sendA(s.c(FolderPathField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\nulle part"));
@@ -208,12 +147,12 @@ VIREO_E2E_CASE(runs_field_edited_during_run) {
 // The next title deleted during the run while another program is in front:
 // its one box belongs to the strip, and the run ends in the Ended state.
 VIREO_E2E_CASE(runs_missing_next_title) {
-    Strip s({{"Un.wav", 1.5}, {"Deux.wav", 1.5}});
+    Run s({{"Un.wav", 1.5}, {"Deux.wav", 1.5}});
     const std::string second = s.music + comboItems(s.c(TitleCombo))[1];
     click(s.c(PlayButton));
     require(s.reach(kPlaying, 3000, "after Play"), "Playing");
     require(DeleteFileA(second.c_str()) != FALSE, "the next title deleted");
-    OtherProgram other;
+    ColourCurtain other(RECT{10, 10, 310, 210}, RGB(90, 90, 90), true);  // another program, in front
     check(GetForegroundWindow() == other.hwnd(), "another program is in front");
     auto box = waitBox(s.player->pid(), 10000);
     require(box.has_value(), "the error box appears");

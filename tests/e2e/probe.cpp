@@ -547,7 +547,8 @@ std::string systemPointer(LPCSTR cursorId, POINT at) {
 
 // --- screenshots -----------------------------------------------------------------
 
-ColourCurtain::ColourCurtain(const RECT& screen, COLORREF colour) : rect_(screen), colour_(colour) {
+ColourCurtain::ColourCurtain(const RECT& screen, COLORREF colour, bool inFront)
+    : rect_(screen), colour_(colour), inFront_(inFront) {
     ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
     WaitForSingleObject(ready_, 5000);
@@ -576,10 +577,12 @@ DWORD WINAPI ColourCurtain::run(void* param) {
     wc.lpszClassName = cls.c_str();
     RegisterClassA(&wc);
     const RECT& r = self->rect_;
-    HWND h = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, cls.c_str(), "", WS_POPUP, r.left, r.top,
-                             r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+    const DWORD ex = self->inFront_ ? 0 : WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    HWND h = CreateWindowExA(ex, cls.c_str(), "", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                             nullptr, nullptr, wc.hInstance, nullptr);
     if (h) {
-        ShowWindow(h, SW_SHOWNOACTIVATE);
+        ShowWindow(h, self->inFront_ ? SW_SHOW : SW_SHOWNOACTIVATE);
+        if (self->inFront_) SetForegroundWindow(h);
         UpdateWindow(h);
     }
     self->hwnd_ = h;

@@ -141,20 +141,23 @@ std::string systemPointer(LPCSTR cursorId, POINT at);
 // --- screenshots -----------------------------------------------------------------
 
 // A plain window of one colour, owned by the driver and never activated, so that
-// what shows through the player's see-through parts is known.
+// what shows through the player's see-through parts is known; or, in front,
+// another program the user is working in.
 class ColourCurtain {
 public:
-    ColourCurtain(const RECT& screen, COLORREF colour);
+    ColourCurtain(const RECT& screen, COLORREF colour, bool inFront = false);
     ~ColourCurtain();
     ColourCurtain(const ColourCurtain&) = delete;
     ColourCurtain& operator=(const ColourCurtain&) = delete;
     bool shown() const { return hwnd_ != nullptr; }
+    HWND hwnd() const { return hwnd_; }
 
 private:
     HANDLE thread_ = nullptr;
     HWND hwnd_ = nullptr;
     RECT rect_;
     COLORREF colour_;
+    bool inFront_;
     HANDLE ready_ = nullptr;
     static DWORD WINAPI run(void* self);
 };

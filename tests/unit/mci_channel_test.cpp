@@ -90,13 +90,13 @@ public:
     int32_t result = 0;
     int32_t sendString(const char* c, char* reply, unsigned n) override {
         command = c;
-        buffer = reply;
-        length = n;
-        if (write && reply) std::strcpy(reply, write);
-        return result;
+        return answer(reply, n);
     }
     int32_t sendStringW(const char16_t* c, char* reply, unsigned n) override {
         wideCommand = c;
+        return answer(reply, n);
+    }
+    int32_t answer(char* reply, unsigned n) {
         buffer = reply;
         length = n;
         if (write && reply) std::strcpy(reply, write);
