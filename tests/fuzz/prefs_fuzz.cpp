@@ -234,8 +234,9 @@ void RoundTrip(MemoryFiles& files, const std::string& key, const std::u16string&
     else
         CHECK(after == (text.compare(0, kMark.size(), kMark) == 0 ? "\r\n" : "") + text);
 
-    // Read again. The folder key keeps a single-byte document from ever
-    // reading as UTF-8; another key may not (see the report of this target).
+    // Read again. The folder key's "\xE9p" keeps a single-byte document from
+    // ever reading as UTF-8; a key of the file given a value such as "\u00C3\u00A9"
+    // may not, and then only the bytes written are checked.
     const Document written = Split(after);
     if (SpellsFolderKey(key)) CHECK(written.utf8 == utf8);
     {
