@@ -230,11 +230,12 @@ VIREO_E2E_CASE(pause_stop_play_restarts) {
     click(strip.c(PlayButton));
     require(strip.reachPlaying("0:03", 3000, "after Play again"), "the title plays again");
     // A resume from the paused place (1 s in) would show 2 within a second; a
-    // busy machine only makes a restart look later, never earlier.
+    // restart needs 2 s of sound, less the two 333 ms buffers this platform's
+    // position runs ahead of it. A busy machine only makes a restart look later.
     check(waitUntil([&] { return strip.shown(CountDisplay) == "2"; }, 4000, 5), "and it plays on: CountDisplay 2");
     DWORD toTwo = GetTickCount() - again;
-    check(toTwo >= 1500, format("CountDisplay reached 2 %lu ms after Play again (paused at %s): a restart "
-                                "from the start takes at least 1500 ms", toTwo, paused.c_str()));
+    check(toTwo >= 1200, format("CountDisplay reached 2 %lu ms after Play again (paused at %s): a restart "
+                                "from the start takes at least 1200 ms", toTwo, paused.c_str()));
     strip.player->closeAndCheck();
 }
 

@@ -274,9 +274,18 @@ Player::Player(const std::wstring& exe, const std::wstring& workDir, const std::
     std::wstring cmd = L"\"" + exe + L"\"";
     std::wstring dir = workDir.empty() ? exe.substr(0, exe.find_last_of(L'\\') + 1) : workDir;
     std::wstring env = environment.empty() ? std::wstring() : environmentWith(environment);
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        env.empty() ? nullptr : env.data(), dir.c_str(), &si, &pi))
-        abortCase(format("CreateProcessW failed for %s (error %lu)", show(exe).c_str(), GetLastError()));
+    // Wine now and then fails a start with an internal error while the server is
+    // still busy with the previous case's processes: try again a moment later.
+    DWORD error = ERROR_INTERNAL_ERROR;
+    for (int attempt = 0; attempt < 3 && error == ERROR_INTERNAL_ERROR; ++attempt) {
+        if (attempt) Sleep(500);
+        error = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                               env.empty() ? nullptr : env.data(), dir.c_str(), &si, &pi)
+                    ? ERROR_SUCCESS
+                    : GetLastError();
+    }
+    if (error != ERROR_SUCCESS)
+        abortCase(format("CreateProcessW failed for %s (error %lu)", show(exe).c_str(), error));
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
