@@ -36,10 +36,8 @@ bool RunPass(Player& p) {
 void RunMainLoop(Player& p) {
     while (RunPass(p)) {
     }
-    ClosePlayback(p);
+    CloseTrack(p);
 }
-
-void ClosePlayback(Player& p) { CloseTrack(p); }
 
 bool TrackEnded(Player& p) {
     ProgramState& st = p.st;

@@ -13,7 +13,8 @@ constexpr uint32_t kStallMs = 3000;
 // One pass: at most one event, the idle sleep, the position poll, the refresh,
 // the end-of-track test, then the event's dispatch. False when the loop must end.
 bool RunPass(Player& p);
-// Passes until QuitFlag is 1 after a dispatched event.
+// Passes until QuitFlag is 1 after a dispatched event; then closes the MCI
+// device, before the windows and COM go, or it could stay unusable.
 void RunMainLoop(Player& p);
 // Whether the playing title has ended. A paused one (Pause disabled) never
 // has. Once its elapsed text has met its length text it has reached its last
@@ -33,8 +34,5 @@ bool TrackStalled(Player& p);
 // run, by the two mode check boxes. A successor that cannot be opened ends the
 // run too, after its box.
 void HandleEndOfTrack(Player& p);
-// Shutdown's share of playback: the device is closed before the windows and
-// COM go, or it could stay unusable.
-void ClosePlayback(Player& p);
 
 }  // namespace vireo
