@@ -57,6 +57,9 @@ VIREO_E2E_CASE(keyboard_names_and_focus) {
     scratch.writeIni(preferencesLine(music));
     Player p(scratch.exe(), scratch.folder("cwd"));
     require(p.waitWindows(), "both windows are visible");
+    // The strip shows before the loop runs: reads that come too early are
+    // refused as by a hung window.
+    require(p.settle(10000), "the player is in its loop");
 
     // The names a screen reader reads: what the tips and captions show.
     const std::vector<std::pair<int, const char*>> names = {
