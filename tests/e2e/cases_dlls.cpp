@@ -249,46 +249,48 @@ private:
 
 struct Planted {
     std::string dll;
-    std::unique_ptr<Scratch> scratch;
     bool loadsAnyway = false;  // loaded in the reference program too
-    std::string wrong;       // what went wrong in the player's session
-    DWORD ms = 0;
-    std::optional<std::string> mark() const { return readFile(scratch->path(dll + ".mark")); }
+    std::string wrong;         // what went wrong in the reference run
+    std::string loadedBy;      // the program that loaded the copy beside the player
 };
 
-// First the reference program (tests/e2e/reference_program.c) with the planted DLL
+void copyDriverFile(const std::string& from, const std::string& to) {
+    if (!CopyFileA((driverDir() + from).c_str(), to.c_str(), FALSE))
+        abortCase("could not copy " + from + " to " + show(to));
+}
+
+// The reference program (tests/e2e/reference_program.c) with the planted DLL
 // beside it. Under Wine some DLLs load there all the same: Wine's own KnownDLLs
 // import or load them as they start (its user32 imports version and zlib1 and
 // loads uxtheme), and a DLL's delayed imports are looked for along Wine's old
 // search path, which ignores the restriction (its comctl32 delay-loads uxtheme).
 // Windows takes a known DLL's dependencies from the system folder and applies the
 // restriction to every load that names no folder, so these are Wine's doing:
-// such a DLL is not planted beside the player. Then the player's whole session.
-void runPlanted(Planted& t) {
-    DWORD start = GetTickCount();
+// such a DLL is not planted beside the player.
+void runReference(Planted& t) {
     try {
-        Player reference(t.scratch->path("reference.exe"));
-        auto code = reference.waitExit(10000);
-        if ((t.loadsAnyway = t.mark().has_value())) return;
-        if (code != DWORD{0}) {
+        Scratch s(caseName() + "_" + t.dll);
+        copyDriverFile("planted.dll", s.path(t.dll));
+        copyDriverFile("reference.exe", s.path("reference.exe"));
+        Player reference(s.path("reference.exe"));
+        auto code = reference.waitExit(30000);
+        if ((t.loadsAnyway = readFile(s.path(t.dll + ".mark")).has_value())) return;
+        if (code != DWORD{0})
             t.wrong = format("the reference program ended with %ld", code ? static_cast<long>(*code) : -1L);
-            return;
-        }
-        Player p(t.scratch->exe());
-        t.wrong = session(p);
     } catch (...) {
-        t.wrong = "a program could not be started";
+        t.wrong = "the reference program could not be started";
     }
-    t.ms = GetTickCount() - start;
 }
 
 }  // namespace
 
 // Lists the DLLs the player loads along a user's path (start-up, Play, the folder
-// requester, Help, About); then, for each one that the system does not take from
-// its own folder anyway, plants a DLL of that name beside a copy of the exe, makes
-// Wine look there first, and checks that it is never loaded and that the player
-// still does all of it.
+// requester, Help, About); then plants a DLL of each name that the system does not
+// take from its own folder anyway beside a copy of the exe, makes Wine look there
+// first, and checks that none is loaded and that the player still does all of it.
+// All are planted at once: a DLL that loads ends the player and names itself by
+// its mark, and is taken away for the next start, so that every one that loads is
+// named and the last start shows the player working beside the rest.
 VIREO_E2E_CASE(planted_dlls) {
     std::map<std::string, Census::Seen> seen;
     {
@@ -308,47 +310,69 @@ VIREO_E2E_CASE(planted_dlls) {
     std::vector<Planted> plants;
     for (const auto& [name, where] : seen) {
         if (where.path.rfind(systemDir, 0) != 0 && name != "vireo.exe") elsewhere += " " + where.path;
-        if (name == "vireo.exe" || systemKind(name)) continue;
-        Planted& t = plants.emplace_back();
-        t.dll = name;
-        t.scratch = scratchWithTitles(caseName() + "_" + name);
-        for (const auto& [from, to] : {std::pair{"planted.dll", name}, {"reference.exe", "reference.exe"}})
-            if (!CopyFileA((driverDir() + from).c_str(), t.scratch->path(to).c_str(), FALSE))
-                abortCase("could not copy " + std::string(from) + " to " + show(t.scratch->path(to)));
+        if (name != "vireo.exe" && !systemKind(name)) plants.emplace_back().dll = name;
     }
     checkEq("", elsewhere, "modules from outside the system folder");
     std::vector<std::string> names;
     for (const Planted& t : plants) names.push_back(t.dll);
     check(std::find(names.begin(), names.end(), "winmm.dll") != names.end(), "winmm.dll is among the planted");
-    // All of them native first in every run: only one lies beside the exe in each.
     NativeFirst nativeFirst({"Vireo.exe", "reference.exe"}, names);
 
-    // A few runs at once: each plant needs a whole session.
+    // The reference runs are short: a few at once.
     DWORD start = GetTickCount();
     std::atomic<size_t> next{0};
     std::vector<std::thread> workers;
     for (int w = 0; w < 3; ++w)
         workers.emplace_back([&] {
-            for (size_t i; (i = next++) < plants.size();) runPlanted(plants[i]);
+            for (size_t i; (i = next++) < plants.size();) runReference(plants[i]);
         });
     for (std::thread& w : workers) w.join();
+    DWORD referenceMs = GetTickCount() - start;
 
+    auto scratch = scratchWithTitles(caseName() + "_all");
+    size_t planted = 0;
+    std::string referenceWrong;
+    for (const Planted& t : plants) {
+        if (!t.wrong.empty()) referenceWrong += " " + t.dll + ": " + t.wrong + ";";
+        if (t.loadsAnyway) continue;
+        copyDriverFile("planted.dll", scratch->path(t.dll));
+        ++planted;
+    }
+    checkEq("", referenceWrong, "what went wrong in the reference runs");
+    std::string wrong;
+    int starts = 0;
+    for (bool marked = true; marked; ++starts) {
+        Player p(scratch->exe());
+        wrong = session(p);
+        marked = false;
+        for (Planted& t : plants) {
+            std::string mark = scratch->path(t.dll + ".mark");
+            auto by = readFile(mark);
+            if (!by) continue;
+            t.loadedBy = narrow(std::wstring_view(reinterpret_cast<const wchar_t*>(by->data()),
+                                                  by->size() / sizeof(wchar_t)));
+            DeleteFileA(scratch->path(t.dll).c_str());
+            DeleteFileA(mark.c_str());
+            marked = true;
+        }
+    }
     std::map<std::string, std::string> kinds;
     for (const auto& [name, where] : seen) kinds[name] = systemKind(name) ? systemKind(name) : "";
     for (const Planted& t : plants) {
         kinds[t.dll] = t.loadsAnyway ? "Wine's own (loaded in the reference program too)" : "planted";
-        if (t.loadsAnyway) continue;
-        auto mark = t.mark();
-        std::wstring_view by(mark ? reinterpret_cast<const wchar_t*>(mark->data()) : L"",
-                             mark ? mark->size() / sizeof(wchar_t) : 0);
-        std::string loaded = mark ? "LOADED by " + show(narrow(by)) : "never loaded";
-        std::string player = t.wrong;
-        if (player.empty()) player = "the player lists, plays both titles, cancels the requester, shows Help and About";
-        check(!mark && t.wrong.empty(),
-              format("%s planted: %s; %s (%.1f s)", t.dll.c_str(), loaded.c_str(), player.c_str(), t.ms / 1000.0));
+        if (!t.loadsAnyway)
+            check(t.loadedBy.empty(), t.dll + " planted: " +
+                                          (t.loadedBy.empty() ? "never loaded" : "LOADED by " + show(t.loadedBy)));
     }
-    note(format("%zu DLLs planted in %.1f s, three runs at a time; the DLLs the player loaded:", plants.size(),
-                (GetTickCount() - start) / 1000.0));
+    size_t left = planted;
+    for (const Planted& t : plants) left -= !t.loadedBy.empty();
+    checkEq("", wrong,
+            format("beside the %zu planted DLLs that did not load, the player lists, plays both titles, cancels the "
+                   "requester, shows Help and About",
+                   left));
+    note(format("reference runs in %.1f s, three at a time; %d start(s) of the player beside the %zu planted, "
+                "in %.1f s; the DLLs the player loaded:",
+                referenceMs / 1000.0, starts, planted, (GetTickCount() - start - referenceMs) / 1000.0));
     for (const auto& [name, kind] : kinds)
         if (name != "vireo.exe") note(format("  %-20s %-17s %s", name.c_str(), seen[name].step.c_str(), kind.c_str()));
 }

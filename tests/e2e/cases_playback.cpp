@@ -163,9 +163,9 @@ bool ended(const std::vector<Seen>& seen) { return seen.back().states == kEnded;
 
 // The end-of-track figures of a run, for each title: when its end was detected
 // after it opened, and how long after that the next title was playing (or the
-// run had ended). The loop detects the end in the pass whose position poll
-// reaches the last whole second and at once closes the title and opens the
-// next, so the second figure is that end handling plus a pass or two. The
+// run had ended). The loop detects the end in the pass that finds the whole
+// title played and at once closes it and opens the next, so the second figure
+// is that end handling plus a pass or two. The
 // detection is taken as the first moment of the watch that the player left
 // unanswered (its thread busy closing and opening), or the moment before the
 // step when none was slow.
@@ -189,14 +189,23 @@ void reportLatencies(const Run& run, const std::vector<Seen>& seen, const std::v
         check(lag <= 4000, format("title %d: the next step within 4 s of the end (%ld ms)", begun[k].selection, lag));
         // The position this platform reports runs up to two 333 ms buffers ahead of the sound.
         long least = static_cast<long>(seconds) * 1000 - 900;
+        // The count showing the last whole second while the title played bounds
+        // the end as well as a prompt answer does.
+        std::string whole = std::to_string(static_cast<int>(seconds));
+        bool shown = std::any_of(seen.begin() + begun[k].index, seen.begin() + next,
+                                 [&](const Seen& s) { return s.count == whole; });
+        long stepMs = static_cast<long>(seen[next].doneMs - begun[k].atMs);
         long busy = static_cast<long>(seen[next].atMs - seen[from].doneMs);
-        if (detected < least && busy > 2500) {
-            note(format("title %d: no prompt answer in the %ld ms before the next step: too busy a machine to tell "
-                        "when the end was handled", begun[k].selection, busy));
+        if (detected < least && !shown && stepMs >= least && busy > 2500) {
+            note(format("title %d: no prompt answer in the %ld ms before the next step, and no count of %s: too "
+                        "busy a machine to tell when the end was handled",
+                        begun[k].selection, busy, whole.c_str()));
             continue;
         }
-        check(detected >= least, format("title %d: its end is not handled before its last whole second could be "
-                                        "reached (%ld >= %ld ms)", begun[k].selection, detected, least));
+        check(detected >= least || shown,
+              format("title %d: its end is not handled before its last whole second could be reached (%ld >= %ld "
+                     "ms, or the count showed %s)",
+                     begun[k].selection, detected, least, whole.c_str()));
     }
 }
 
@@ -524,7 +533,8 @@ VIREO_E2E_CASE(mp3_end_behind_a_box) {
     run.titles.push_back({"Ton.mp3", 3.2});
     run.start();
     click(run.c(PlayButton));
-    require(run.reach(kPlaying, 5000, "after Play"), "the MP3 plays");
+    // The first MP3 of a fresh machine can take seconds to open.
+    require(run.reach(kPlaying, 15000, "after Play"), "the MP3 plays");
     click(run.c(HelpButton));
     auto box = waitBox(run.player->pid(), 5000);
     require(box.has_value(), "the Help box appears");
