@@ -500,7 +500,12 @@ std::string screenPointer() {
 }
 
 namespace {
-LRESULT CALLBACK plainWindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(h, m, wp, lp); }
+int pointerSetCount = 0;  // the driver's thread only
+LRESULT CALLBACK plainWindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    LRESULT r = DefWindowProcA(h, m, wp, lp);
+    if (m == WM_SETCURSOR) ++pointerSetCount;
+    return r;
+}
 }  // namespace
 
 std::string systemPointer(LPCSTR cursorId, POINT at) {
@@ -519,8 +524,9 @@ std::string systemPointer(LPCSTR cursorId, POINT at) {
     ShowWindow(h, SW_SHOWNOACTIVATE);
     UpdateWindow(h);
     // This thread owns the window: it must pump for the pointer to be set. The
-    // reference is the first reading that differs from the bare screen's and
-    // then holds.
+    // screen may show an earlier pointer for a moment after that, so the
+    // reference is a reading, once the window has set its pointer, that differs
+    // from the bare screen's and holds for 300 ms.
     auto pump = [] {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
@@ -529,20 +535,25 @@ std::string systemPointer(LPCSTR cursorId, POINT at) {
     pump();
     std::string bare = screenPointer(), seen, last;
     int nudge = 0;
+    pointerSetCount = 0;
+    DWORD since = GetTickCount();
+    bool stable = false;
     waitUntil(
         [&] {
             mouseTo(at.x + (nudge++ % 2), at.y);
             pump();
+            bool set = pointerSetCount > 0;
             seen = screenPointer();
-            bool stable = !seen.empty() && seen != bare && seen == last;
+            if (!set || seen != last) since = GetTickCount();
             last = seen;
+            stable = !seen.empty() && seen != bare && GetTickCount() - since >= 300;
             return stable;
         },
         5000, 10);
     DestroyWindow(h);
     pump();
     UnregisterClassA(cls.c_str(), wc.hInstance);
-    return seen != bare && seen == last ? seen : std::string();
+    return stable ? seen : std::string();
 }
 
 // --- screenshots -----------------------------------------------------------------
