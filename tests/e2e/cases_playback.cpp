@@ -264,7 +264,7 @@ VIREO_E2E_CASE(play_pause_resume_stop) {
     note(format("the count reached 2 %lu ms after Resume", GetTickCount() - resumed));
 
     click(run.c(StopButton));
-    require(run.reach(kReady, 2000, "after Stop"), "the Ready states after Stop");
+    require(run.reach(kReady, 5000, "after Stop"), "the Ready states after Stop");
     checkEq("0:00.", run.shown(DurationDisplay), "DurationDisplay after Stop");
     checkEq("3", run.shown(SecondsDisplay), "SecondsDisplay keeps the last length");
     check(waitUntil([&] { return run.shown(CountDisplay) == "0" && barPos(run.c(TrackProgressBar)) == 0; }, 2000),
@@ -290,7 +290,7 @@ VIREO_E2E_CASE(play_all_run_ends) {
 
     DWORD t0 = GetTickCount();
     click(run.c(PlayButton));
-    auto seen = watch(run, t0, ended, 10000);
+    auto seen = watch(run, t0, ended, 20000);
     printWatch(seen);
     require(seen.back().states == kEnded, "the run reaches the Ended state (" + std::string(kStateOrder) + ")");
     auto begun = starts(seen);
@@ -312,7 +312,7 @@ VIREO_E2E_CASE(play_all_run_ends) {
     checkEq(2, comboSelection(run.c(TitleCombo)), "Play after the end starts the last title again");
     checkEq(timeText(lastWhole), run.shown(DurationDisplay), "its length text");
     click(run.c(StopButton));
-    run.reach(kReady, 2000, "after Stop");
+    run.reach(kReady, 5000, "after Stop");
     run.expectNoBox();
     run.player->closeAndCheck();
 }
@@ -327,7 +327,7 @@ VIREO_E2E_CASE(play_all_continuous_wraps) {
 
     DWORD t0 = GetTickCount();
     click(run.c(PlayButton));
-    auto seen = watch(run, t0, [](const std::vector<Seen>& v) { return starts(v).size() >= 3; }, 9000);
+    auto seen = watch(run, t0, [](const std::vector<Seen>& v) { return starts(v).size() >= 3; }, 18000);
     printWatch(seen);
     auto begun = starts(seen);
     std::string order;
@@ -365,7 +365,7 @@ VIREO_E2E_CASE(continuous_repeats_title) {
     DWORD t0 = GetTickCount();
     click(run.c(PlayButton));
     auto seen = watch(run, t0, [](const std::vector<Seen>& v) { return starts(v).size() >= 2 && v.back().count == "1"; },
-                      6000);
+                      15000);
     printWatch(seen);
     auto begun = starts(seen);
     check(begun.size() >= 2, format("the title started again (%zu starts seen)", begun.size()));
@@ -375,7 +375,7 @@ VIREO_E2E_CASE(continuous_repeats_title) {
     run.expectStates(kPlaying, "while it repeats");
     if (begun.size() >= 2) reportLatencies(run, seen, {begun.begin(), begun.begin() + 2}, 0);
     click(run.c(StopButton));
-    run.reach(kReady, 2000, "after Stop");
+    run.reach(kReady, 5000, "after Stop");
     run.player->closeAndCheck();
 }
 
