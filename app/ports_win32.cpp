@@ -10,10 +10,10 @@
 
 namespace vireo {
 
+// Every text reaches the system in UTF-16: a single-byte call would read the
+// program's Windows-1252 texts in the system's own code page.
 void Win32Boxes::showBox(std::string_view title, std::string_view text, unsigned flags) {
-    std::string t(title), x(text);
-    ModalScope modal;
-    MessageBoxA(modal.owner(), x.c_str(), t.c_str(), MB_OK | flags);
+    showWideBox(title, WidenCp1252(text), flags);
 }
 
 void Win32Boxes::showWideBox(std::string_view title, std::u16string_view text, unsigned flags) {
@@ -38,12 +38,14 @@ bool Win32Events::moveFocus(const MSG& msg) {
 
 Event Win32Events::nextEvent() {
     MSG msg;
-    bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD) != FALSE;
+    // Wide, so that a character typed into the path field is not first squeezed
+    // into the system's code page.
+    bool got = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD) != FALSE;
     if (got && !moveFocus(msg)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
-    // Sent messages are delivered inside PeekMessageA too, so look even when
+    // Sent messages are delivered inside PeekMessageW too, so look even when
     // nothing was posted.
     Event raised = TakeRaisedEvent();
     if (raised.kind != EventKind::None) return raised;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "core/names.h"
+#include "core/wide_win32.h"
 #include "ui/backdrop_math.h"
 #include "ui/image_store_win32.h"
 #include "ui/layout.h"
@@ -12,12 +14,14 @@ namespace vireo {
 namespace {
 
 // Renders one caption white on black and returns its top-down coverage mask.
-bool RenderMask(HDC screen, HFONT font, const char* text, std::vector<uint8_t>& mask, SIZE& size) {
+// Wide: the single-byte calls would read it in the system's code page.
+bool RenderMask(HDC screen, HFONT font, const char* caption, std::vector<uint8_t>& mask, SIZE& size) {
     HDC dc = CreateCompatibleDC(screen);
     if (!dc) return false;
     HGDIOBJ oldFont = SelectObject(dc, font);
-    int n = lstrlenA(text);
-    GetTextExtentPoint32A(dc, text, n, &size);
+    const std::u16string text = WidenCp1252(caption);
+    const int n = static_cast<int>(text.size());
+    GetTextExtentPoint32W(dc, Wide(text), n, &size);
     bool ok = false;
     if (size.cx > 0 && size.cy > 0) {
         BITMAPINFO bi{};
@@ -30,7 +34,7 @@ bool RenderMask(HDC screen, HFONT font, const char* text, std::vector<uint8_t>& 
             FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, RGB(255, 255, 255));
-            TextOutA(dc, 0, 0, text, n);
+            TextOutW(dc, 0, 0, Wide(text), n);
             GdiFlush();
             auto* p = static_cast<uint8_t*>(bits);
             mask.assign(p, p + static_cast<size_t>(size.cx) * size.cy * 4);

@@ -201,9 +201,6 @@ Made KindOf(ControlKind k) {
     return {"Static", 0, 0};
 }
 
-// The path field and the title list carry names, the rest the program's own texts.
-bool HoldsNames(ControlKind k) { return k == ControlKind::EditField || k == ControlKind::ComboBox; }
-
 int OuterHeight(HWND h) {
     RECT r;
     GetWindowRect(h, &r);
@@ -220,19 +217,13 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
         int height = c.kind == ControlKind::ComboBox ? 350 : c.height;
         const DWORD style = WS_CHILD | WS_VISIBLE | made.style;
         const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id));
-        HWND h;
-        if (HoldsNames(c.kind)) {
-            // Unicode controls: they show names as the disk spells them.
-            const std::u16string cls = WidenCp1252(made.cls), text = WidenCp1252(c.text);
-            h = CreateWindowExW(made.exStyle, Wide(cls), Wide(text), style, c.x, c.y, c.width, height, main, menu,
-                                inst, nullptr);
-        } else {
-            // A button's or a check box's name is its window text; the 15-pixel check
-            // boxes have no room to show it.
-            const bool named = c.kind == ControlKind::ImageButton || c.kind == ControlKind::CheckBox;
-            h = CreateWindowExA(made.exStyle, made.cls, named ? c.spoken : c.text, style, c.x, c.y, c.width, height,
-                                main, menu, inst, nullptr);
-        }
+        // A button's or a check box's name is its window text; the 15-pixel check
+        // boxes have no room to show it. Wide, like every text the strip hands the
+        // system: the path field and the list show names as the disk spells them.
+        const bool named = c.kind == ControlKind::ImageButton || c.kind == ControlKind::CheckBox;
+        const std::u16string cls = WidenCp1252(made.cls), text = WidenCp1252(named ? c.spoken : c.text);
+        HWND h = CreateWindowExW(made.exStyle, Wide(cls), Wide(text), style, c.x, c.y, c.width, height, main, menu,
+                                 inst, nullptr);
         if (!h) continue;
         switch (c.kind) {
         case ControlKind::ImageButton:
@@ -318,24 +309,17 @@ bool Win32Controls::isEnabled(ControlId id) { return IsWindowEnabled(item(id)) !
 void Win32Controls::setText(ControlId id, std::string_view text) {
     const bool remember = remembersText(id);
     if (remember && texts_[id].known && texts_[id].text == text) return;
-    std::string z(text);
-    const bool written = SetWindowTextA(item(id), z.c_str()) != FALSE;
+    const bool written = SetWindowTextW(item(id), Wide(WidenCp1252(text))) != FALSE;
     if (remember) {
         texts_[id].known = written;
-        if (written) texts_[id].text = std::move(z);
+        if (written) texts_[id].text = text;
     }
 }
 
 std::string Win32Controls::text(ControlId id) {
-    HWND h = item(id);
-    char small[64];
     if (remembersText(id) && texts_[id].known) return texts_[id].text;
-    // Most texts are short: read them without a heap round trip.
-    int n = GetWindowTextA(h, small, sizeof small);
-    if (n < static_cast<int>(sizeof small) - 1) return std::string(small, static_cast<size_t>(n));
-    std::string s(static_cast<size_t>(GetWindowTextLengthA(h)) + 1, '\0');
-    s.resize(static_cast<size_t>(GetWindowTextA(h, s.data(), static_cast<int>(s.size()))));
-    return s;
+    // The strip only ever writes texts the code page spells.
+    return ExactCp1252(name(id)).value_or(std::string());
 }
 
 void Win32Controls::setName(ControlId id, std::u16string_view name) {

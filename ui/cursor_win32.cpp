@@ -14,7 +14,9 @@ int AttachCursor(HWND h, HCURSOR cursor) {
     if (GetPropA(h, kCursor)) RemovePropA(h, kCursor);
     SetPropA(h, kCursor, cursor);
     if (!GetPropA(h, kOldProc)) {
-        LONG_PTR previous = SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CursorSubclassProc));
+        // The W form keeps the control a Unicode window: the A form would pass
+        // its texts through the system's code page.
+        LONG_PTR previous = SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CursorSubclassProc));
         SetPropA(h, kOldProc, reinterpret_cast<HANDLE>(previous));
     }
     SendMessageA(h, WM_SETCURSOR, 0, 0);
@@ -27,12 +29,12 @@ LRESULT CALLBACK CursorSubclassProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     case WM_NCDESTROY:
         RemovePropA(h, kOldProc);
         RemovePropA(h, kCursor);
-        return CallWindowProcA(previous, h, m, wp, lp);
+        return CallWindowProcW(previous, h, m, wp, lp);
     case WM_SETCURSOR:
         SetCursor(static_cast<HCURSOR>(GetPropA(h, kCursor)));
         return 0;
     }
-    return CallWindowProcA(previous, h, m, wp, lp);
+    return CallWindowProcW(previous, h, m, wp, lp);
 }
 
 }  // namespace vireo
