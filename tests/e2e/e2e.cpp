@@ -206,6 +206,8 @@ int main(int argc, char** argv) {
             continue;
         }
         line("== " + g_case);
+        // Some cases run again on a system of another code page (wine-env.sh).
+        if (GetACP() != 1252) note(format("the system's code page is %u", GetACP()));
         int before = g_failures;
         DWORD start = GetTickCount();
         g_caseDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -6,6 +6,8 @@
 namespace vireo::e2e {
 
 // --- files -------------------------------------------------------------------------
+// Paths are Windows-1252 here and reach the system wide, so that the cases mean
+// the same whatever this process's code page is.
 
 std::string driverDir() {
     char buf[MAX_PATH];
@@ -62,14 +64,15 @@ void makeDirs(const std::string& path) {
     for (size_t i = 3; i <= path.size(); ++i) {
         if (i == path.size() || path[i] == '\\') {
             std::string part = path.substr(0, i);
-            if (!part.empty() && !exists(part) && !CreateDirectoryA(part.c_str(), nullptr))
+            if (!part.empty() && !exists(part) && !CreateDirectoryW(widen(part).c_str(), nullptr))
                 abortCase("could not create folder " + show(part));
         }
     }
 }
 
 void writeFile(const std::string& path, std::string_view bytes) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE) abortCase("could not create " + show(path));
     DWORD written = 0;
     BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -78,8 +81,8 @@ void writeFile(const std::string& path, std::string_view bytes) {
 }
 
 std::optional<std::string> readFile(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string out;
     char buf[4096];
@@ -89,11 +92,11 @@ std::optional<std::string> readFile(const std::string& path) {
     return out;
 }
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::optional<FILETIME> modificationTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
     return data.ftLastWriteTime;
 }
 
@@ -190,7 +193,7 @@ Scratch::Scratch(const std::string& name) {
     wipeTree(dir_);
     makeDirs(dir_.substr(0, dir_.size() - 1));
     std::string source = playerExe();
-    if (!CopyFileA(source.c_str(), exe().c_str(), FALSE))
+    if (!CopyFileW(widen(source).c_str(), widen(exe()).c_str(), FALSE))
         abortCase("could not copy " + show(source) + " into the scratch folder");
 }
 

@@ -63,12 +63,9 @@ std::string className(HWND h) {
     return buf;
 }
 
-std::string text(HWND h) {
-    std::vector<char> buf(8192, '\0');
-    auto n = sendA(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
-    if (!n) return "<no answer>";
-    return std::string(buf.data(), std::min<size_t>(static_cast<size_t>(*n), std::strlen(buf.data())));
-}
+// Read wide and spelled in Windows-1252 here: a single-byte read would spell it
+// in this process's code page, which is not 1252 in every case.
+std::string text(HWND h) { return narrow(textW(h)); }
 
 LONG style(HWND h) { return GetWindowLongA(h, GWL_STYLE); }
 LONG exStyle(HWND h) { return GetWindowLongA(h, GWL_EXSTYLE); }
@@ -424,6 +421,19 @@ void mouseButton(bool down) {
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
     SendInput(1, &in, sizeof in);
+}
+
+void typeText(std::wstring_view text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t unit : text)
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wScan = unit;
+            in.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            inputs.push_back(in);
+        }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void pressKey(WORD key, std::initializer_list<WORD> held) {

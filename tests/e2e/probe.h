@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vireo::e2e {
@@ -19,7 +20,7 @@ std::optional<LRESULT> sendW(HWND h, UINT msg, WPARAM wp = 0, LPARAM lp = 0, UIN
 std::vector<HWND> topWindows(DWORD pid, const char* className = nullptr);  // visible or not
 std::vector<HWND> childWindows(HWND parent);                               // all descendants
 std::string className(HWND h);
-std::string text(HWND h);  // WM_GETTEXT, Windows-1252
+std::string text(HWND h);  // WM_GETTEXT, spelled in Windows-1252 whatever the code page
 std::wstring textW(HWND h);  // WM_GETTEXT, as the control holds it
 LONG style(HWND h);
 LONG exStyle(HWND h);
@@ -124,6 +125,8 @@ void mouseButton(bool down);
 void dragMouse(POINT from, POINT to, int steps = 10);
 // A key pressed and released, with `held` keys (VK_SHIFT, VK_MENU...) around it.
 void pressKey(WORD key, std::initializer_list<WORD> held = {});
+// Each UTF-16 unit as a character typed on a keyboard of its script (VK_PACKET).
+void typeText(std::wstring_view text);
 // The window with the keyboard focus in the thread that owns `window`.
 HWND focusOf(HWND window);
 
