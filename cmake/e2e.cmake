@@ -34,6 +34,25 @@ foreach(name ${e2e_cases})
     set_tests_properties(e2e.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 180 RUN_SERIAL TRUE LABELS e2e)
   endif()
 endforeach()
+# The program's texts on systems whose code page is not Windows-1252: some cases
+# again under a Cyrillic (1251) and a Japanese (932, double-byte) system locale.
+# Wine takes a process's code page from its Unix locale (wine-env.sh builds it).
+set(e2e_cases_cp1251 strip_pixels face_controls face_tooltips help_box_twice about_box volume_mixer_box
+    names_titles_any_script)
+set(e2e_cases_cp932 face_controls face_tooltips help_box_twice about_box volume_mixer_box)
+set(e2e_locale_cp1251 ru_RU.UTF-8)
+set(e2e_locale_cp932 ja_JP.UTF-8)
+set(e2e_code_page_tests "")
+foreach(cp cp1251 cp932)
+  foreach(name ${e2e_cases_${cp}})
+    add_test(NAME e2e.${cp}.${name}
+             COMMAND ${wine_env} run $<TARGET_FILE:vireo_driver> ${name}
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(e2e.${cp}.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 180 RUN_SERIAL TRUE LABELS e2e
+                         ENVIRONMENT VIREO_E2E_LOCALE=${e2e_locale_${cp}})
+    list(APPEND e2e_code_page_tests e2e.${cp}.${name})
+  endforeach()
+endforeach()
 # The planting case starts dozens of players with native-first DLL overrides;
 # it runs after the others, so that nothing it leaves in the session's Wine
 # (seen: a drag one pixel short) can reach them.
@@ -41,5 +60,6 @@ if("planted_dlls" IN_LIST e2e_cases)
   set(others ${e2e_cases})
   list(FILTER others EXCLUDE REGEX "^(planted_dlls|soak_.*)$")
   list(TRANSFORM others PREPEND e2e.)
+  list(APPEND others ${e2e_code_page_tests})
   set_tests_properties(e2e.planted_dlls PROPERTIES DEPENDS "${others}")
 endif()

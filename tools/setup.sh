@@ -9,7 +9,7 @@ sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 pkgs=(cmake ninja-build g++ pkg-config dpkg-dev
       mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
-      wine wine64 xvfb x11-utils libx11-dev libxfixes-dev pulseaudio pulseaudio-utils xdotool imagemagick lame ffmpeg python3
+      wine wine64 xvfb x11-utils libx11-dev libxfixes-dev pulseaudio pulseaudio-utils xdotool imagemagick lame ffmpeg python3 locales
       gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
       libgtest-dev libgmock-dev googletest libbenchmark-dev libpng-dev zlib1g-dev
       clang-14 libclang-rt-14-dev)
