@@ -117,6 +117,8 @@ case "${1:-}" in
     [ -f "$envfile" ] || start >/dev/null
     . "$envfile"
     fixtures
+    # The strip's golden images (cases_pixels.cpp), read from the source tree.
+    export VIREO_E2E_GOLDEN="Z:${root//\//\\}\\tests\\e2e\\golden"
     # VIREO_E2E_LOCALE (ru_RU.UTF-8, ja_JP.UTF-8): the Unix locale Wine takes the
     # system's code page from, built here so that no system locale is needed.
     if [ -n "${VIREO_E2E_LOCALE:-}" ]; then
@@ -126,10 +128,9 @@ case "${1:-}" in
         localedef -i "${VIREO_E2E_LOCALE%%.*}" -f UTF-8 "$locales/part" && mv "$locales/part" "$locales/$VIREO_E2E_LOCALE" ||
           { echo "wine-env: could not build the locale $VIREO_E2E_LOCALE (tools/setup.sh installs locales)" >&2; exit 1; }
       fi
-      export LOCPATH="$locales" LC_ALL="$VIREO_E2E_LOCALE"
+      # Only for Wine: this shell has no such locale to switch to.
+      exec env LOCPATH="$locales" LC_ALL="$VIREO_E2E_LOCALE" wine64 "$@"
     fi
-    # The strip's golden images (cases_pixels.cpp), read from the source tree.
-    export VIREO_E2E_GOLDEN="Z:${root//\//\\}\\tests\\e2e\\golden"
     exec wine64 "$@"
     ;;
   *) echo "usage: $0 start|run CMD...|stop" >&2; exit 2 ;;
