@@ -22,16 +22,19 @@ foreach(src ${driver_sources})
   endforeach()
 endforeach()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${driver_sources})
-foreach(name ${e2e_cases})
-  add_test(NAME e2e.${name}
-           COMMAND ${wine_env} run $<TARGET_FILE:vireo_driver> ${name}
+# One end-to-end test: the driver runs `case` as test `test`, with further properties.
+function(add_e2e_test test case)
+  add_test(NAME ${test} COMMAND ${wine_env} run $<TARGET_FILE:vireo_driver> ${case}
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL TRUE ${ARGN})
+endfunction()
+foreach(name ${e2e_cases})
   # soak_* cases are long; they carry their own label so a repeated run of the
   # suite can leave them out (the "soak" test preset runs them).
   if(name MATCHES "^soak_")
-    set_tests_properties(e2e.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 200 RUN_SERIAL TRUE LABELS soak)
+    add_e2e_test(e2e.${name} ${name} TIMEOUT 200 LABELS soak)
   else()
-    set_tests_properties(e2e.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 180 RUN_SERIAL TRUE LABELS e2e)
+    add_e2e_test(e2e.${name} ${name} TIMEOUT 180 LABELS e2e)
   endif()
 endforeach()
 # The program's texts on systems whose code page is not Windows-1252: some cases
@@ -45,11 +48,7 @@ set(e2e_locale_cp932 ja_JP.UTF-8)
 set(e2e_code_page_tests "")
 foreach(cp cp1251 cp932)
   foreach(name ${e2e_cases_${cp}})
-    add_test(NAME e2e.${cp}.${name}
-             COMMAND ${wine_env} run $<TARGET_FILE:vireo_driver> ${name}
-             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-    set_tests_properties(e2e.${cp}.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 180 RUN_SERIAL TRUE LABELS e2e
-                         ENVIRONMENT VIREO_E2E_LOCALE=${e2e_locale_${cp}})
+    add_e2e_test(e2e.${cp}.${name} ${name} TIMEOUT 180 LABELS e2e ENVIRONMENT VIREO_E2E_LOCALE=${e2e_locale_${cp}})
     list(APPEND e2e_code_page_tests e2e.${cp}.${name})
   endforeach()
 endforeach()

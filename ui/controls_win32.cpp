@@ -182,7 +182,7 @@ LRESULT CALLBACK CheckBoxProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DW
 }
 
 struct Made {
-    const char* cls;
+    const wchar_t* cls;
     DWORD style;
     DWORD exStyle;
 };
@@ -191,14 +191,14 @@ Made KindOf(ControlKind k) {
     switch (k) {
     // BS_BITMAP without a bitmap: the face shows no text, the window text
     // names the button for a screen reader.
-    case ControlKind::ImageButton: return {"Button", WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP, 0};
-    case ControlKind::TextLabel: return {"Static", SS_LEFT, WS_EX_CLIENTEDGE};
-    case ControlKind::EditField: return {"Edit", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case ControlKind::ComboBox: return {"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
-    case ControlKind::CheckBox: return {"Button", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
-    case ControlKind::ProgressBar: return {"msctls_progress32", PBS_SMOOTH, 0};
+    case ControlKind::ImageButton: return {L"Button", WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP, 0};
+    case ControlKind::TextLabel: return {L"Static", SS_LEFT, WS_EX_CLIENTEDGE};
+    case ControlKind::EditField: return {L"Edit", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::ComboBox: return {L"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case ControlKind::CheckBox: return {L"Button", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case ControlKind::ProgressBar: return {L"msctls_progress32", PBS_SMOOTH, 0};
     }
-    return {"Static", 0, 0};
+    return {L"Static", 0, 0};
 }
 
 int OuterHeight(HWND h) {
@@ -221,8 +221,8 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
         // boxes have no room to show it. Wide, like every text the strip hands the
         // system: the path field and the list show names as the disk spells them.
         const bool named = c.kind == ControlKind::ImageButton || c.kind == ControlKind::CheckBox;
-        const std::u16string cls = WidenCp1252(made.cls), text = WidenCp1252(named ? c.spoken : c.text);
-        HWND h = CreateWindowExW(made.exStyle, Wide(cls), Wide(text), style, c.x, c.y, c.width, height, main, menu,
+        const std::u16string text = WidenCp1252(named ? c.spoken : c.text);
+        HWND h = CreateWindowExW(made.exStyle, made.cls, Wide(text), style, c.x, c.y, c.width, height, main, menu,
                                  inst, nullptr);
         if (!h) continue;
         switch (c.kind) {

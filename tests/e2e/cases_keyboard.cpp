@@ -81,10 +81,7 @@ VIREO_E2E_CASE(keyboard_names_and_focus) {
                 "no focus cue before the keyboard is used");
 
     // A click in the path field gives the strip the keyboard.
-    const RECT field = screenRect(p.control(FolderPathField));
-    require(mouseTo(field.left + 40, (field.top + field.bottom) / 2), "the pointer over the path field");
-    mouseButton(true);
-    mouseButton(false);
+    require(clickIn(p.control(FolderPathField)), "the pointer over the path field");
     require(waitUntil([&] { return focusedId(p) == FolderPathField; }, 3000), "the click focuses the path field");
 
     // Ready: Pause, Reprendre and Stop are disabled and skipped.

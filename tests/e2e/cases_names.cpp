@@ -193,10 +193,7 @@ VIREO_E2E_CASE(names_folder_any_script) {
     // Typed on a keyboard of its script: each character reaches the field as
     // it is, and SELECTION cancelled lists the folder typed.
     sendW(again.control(FolderPathField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    const RECT field = screenRect(again.control(FolderPathField));
-    require(mouseTo(field.left + 40, (field.top + field.bottom) / 2), "the pointer over the path field");
-    mouseButton(true);
-    mouseButton(false);
+    require(clickIn(again.control(FolderPathField)), "the pointer over the path field");
     require(waitUntil([&] { return focusOf(again.main()) == again.control(FolderPathField); }, 3000),
             "the click focuses the path field");
     typeText(folder);

@@ -423,6 +423,14 @@ void mouseButton(bool down) {
     SendInput(1, &in, sizeof in);
 }
 
+bool clickIn(HWND control) {
+    const RECT r = screenRect(control);
+    if (!mouseTo(r.left + 40, (r.top + r.bottom) / 2)) return false;
+    mouseButton(true);
+    mouseButton(false);
+    return true;
+}
+
 void typeText(std::wstring_view text) {
     std::vector<INPUT> inputs;
     for (wchar_t unit : text)

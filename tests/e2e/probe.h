@@ -121,6 +121,9 @@ std::string browserSelectedLabel(HANDLE process, HWND browser);
 
 bool mouseTo(int x, int y);  // absolute screen position; true when the pointer got there
 void mouseButton(bool down);
+// A real left click 40 pixels into `control`, halfway down; false when the
+// pointer could not get there.
+bool clickIn(HWND control);
 // Press at `from`, move in steps to `to`, release.
 void dragMouse(POINT from, POINT to, int steps = 10);
 // A key pressed and released, with `held` keys (VK_SHIFT, VK_MENU...) around it.
