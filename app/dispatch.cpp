@@ -25,21 +25,18 @@ void OpenWebPage(Player& p) {
 }
 
 void OnControl(Player& p, int id) {
+    // A disabled button stands for no command: the end of a title may have
+    // come in the pass that took the click, and automation can click anything.
+    if (id >= kFirstControl && id <= kLastControl && !p.io.controls.isEnabled(ControlId(id))) return;
     switch (id) {
         case PlayButton: Play(p); break;
-        // The end of the title may have come in the pass that took the click:
-        // a button disabled since then no longer stands for its command.
-        case PauseButton:
-            if (p.io.controls.isEnabled(PauseButton)) PauseTrack(p);
-            break;
-        case ResumeButton:
-            if (p.io.controls.isEnabled(ResumeButton)) ResumeTrack(p);
-            break;
+        case PauseButton: PauseTrack(p); break;
+        case ResumeButton: ResumeTrack(p); break;
         case StopButton: StopTrack(p); break;
         case SelectFolderButton: BrowseMusicFolder(p); break;
+        // A cancel keeps what SELECTION chose on screen.
         case UserFolderButton:
-            ChooseDefaultFolder(p);
-            LoadMusicFolder(p);
+            if (ChooseDefaultFolder(p)) LoadMusicFolder(p);
             break;
         case VolumeButton: LaunchVolumeMixer(p); break;
         case AboutButton: ShowAbout(p); break;

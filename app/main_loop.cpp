@@ -45,8 +45,13 @@ bool TrackEnded(Player& p) {
     if (!c.isEnabled(PauseButton)) return false;
     if (!st.lastSecondReached && c.text(ElapsedDisplay) == c.text(DurationDisplay)) st.lastSecondReached = true;
     if (!st.lastSecondReached) return TrackStalled(p);
-    if (st.lengthMs > 0 && st.positionMs >= st.lengthMs) return true;
-    return SendMciCommand(p, mci::kStatusModeWait) == 0 && st.replyText == "stopped";
+    // The position alone may run ahead of the sound (a VBR length measured
+    // short): only the device knows that the title is over.
+    return DeviceStopped(p) || TrackStalled(p);
+}
+
+bool DeviceStopped(Player& p) {
+    return SendMciCommand(p, mci::kStatusModeWait) == 0 && p.st.replyText == "stopped";
 }
 
 bool TrackStalled(Player& p) {
@@ -62,7 +67,8 @@ bool TrackStalled(Player& p) {
     // At most one look per still period; a paused title is still by design.
     st.watchedSinceMs = now;
     if (!p.io.controls.isEnabled(PauseButton)) return false;
-    return SendMciCommand(p, mci::kStatusModeWait) == 0 && st.replyText == "stopped";
+    // Standing still at its end, the title is over whatever the device says.
+    return (st.lengthMs > 0 && st.positionMs >= st.lengthMs) || DeviceStopped(p);
 }
 
 namespace {

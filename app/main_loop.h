@@ -18,15 +18,19 @@ bool RunPass(Player& p);
 void RunMainLoop(Player& p);
 // Whether the playing title has ended. A paused one (Pause disabled) never
 // has. Once its elapsed text has met its length text it has reached its last
-// whole second, and it ends when its position reaches its length or the
-// device says it has stopped: the rest of that second is heard, and a position
-// that falls back after the end (some MPEG drivers) does not hide it.
-// Otherwise the stall check below decides.
+// whole second, and it ends when the device says it has stopped, asked on
+// every pass: the rest of that second is heard, a position that falls back
+// after the end (some MPEG drivers) does not hide it, and one that runs past a
+// length measured short does not cut the tail. Otherwise, and as a last
+// resort, the stall check below decides.
 bool TrackEnded(Player& p);
+// "status Morceau mode wait" answers "stopped".
+bool DeviceStopped(Player& p);
 // A title whose file holds less sound than its header promised stops short of
 // its length, and its elapsed text never reaches the duration text. True when
 // the position has stood still for kStallMs while the title plays (Pause
-// enabled) and the device then says it has stopped. Watches the position of
+// enabled) and then either stands at its length or the device says it has
+// stopped. Watches the position of
 // the open title; the loop forgets it when no title is open, and so do Play
 // and Resume.
 bool TrackStalled(Player& p);

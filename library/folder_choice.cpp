@@ -27,18 +27,20 @@ std::u16string FolderRequester(Player& p, std::string_view prompt, std::u16strin
     return FinishChosenFolder(p.io.requester.browse(prompt, PrepareInitialFolder(initialFolder)));
 }
 
-void ChooseDefaultFolder(Player& p) {
+bool ChooseDefaultFolder(Player& p) {
     std::u16string chosen = FolderRequester(p, kFolderPrompt, p.st.currentFolder);
     // A cancel must not erase the default folder stored earlier.
-    if (chosen.empty()) return;
+    if (chosen.empty()) return false;
     p.st.currentFolder = chosen;
     PreferencesFile prefs(p.io.files);
-    if (prefs.create(p.st.programDir + kPreferencesFileName)) {
+    bool stored = prefs.create(p.st.programDir + kPreferencesFileName);
+    if (stored) {
         prefs.writeString(kFolderKey, p.st.currentFolder);
-        prefs.close();
-    } else {
-        p.io.boxes.showBox("Erreur d'écriture", "Le fichier de configuration n'a pu être créé", kBoxInformation);
+        stored = prefs.close();
     }
+    if (!stored)
+        p.io.boxes.showBox("Erreur d'écriture", "Le fichier de configuration n'a pu être créé", kBoxInformation);
+    return true;
 }
 
 void BrowseMusicFolder(Player& p) {

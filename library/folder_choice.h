@@ -19,9 +19,9 @@ std::u16string FinishChosenFolder(std::u16string_view path);
 // The chosen folder ending with a backslash, or "" when the user cancels.
 std::u16string FolderRequester(Player& p, std::string_view prompt, std::u16string_view initialFolder);
 
-// Stores the chosen folder as the default; a cancel changes nothing.
-// The caller loads the folder afterwards.
-void ChooseDefaultFolder(Player& p);
+// Stores the chosen folder as the default, whole or not at all (a box says
+// so); the caller then loads it. A cancel changes nothing: false.
+bool ChooseDefaultFolder(Player& p);
 // Shows and lists the chosen folder for this run; after a cancel the list is
 // rebuilt from the folder still in the path field.
 void BrowseMusicFolder(Player& p);

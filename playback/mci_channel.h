@@ -34,6 +34,8 @@ constexpr const char* kSeekToStart = "seek Morceau to start";
 constexpr const char* kPlayFromStart = "play Morceau from 1 notify";
 constexpr const char* kStatusPosition = "status Morceau position";
 constexpr const char* kPauseWait = "pause Morceau wait";
+// Resume where the device stands, when it reports no position.
+constexpr const char* kPlay = "play Morceau";
 constexpr const char* kClose = "close Morceau";
 // Only when the position has stood still for a while.
 constexpr const char* kStatusModeWait = "status Morceau mode wait";

@@ -11,17 +11,26 @@ int32_t OpenTrack(Player& p, const std::u16string& path) {
     return SendMciCommand(p, mci::OpenCommand(path));
 }
 
+namespace {
+
+void ShowOpenFailure(Player& p) { p.io.boxes.showBox("Erreur!", "Erreur à l'ouverture du fichier !", kBoxError); }
+
+}  // namespace
+
 bool PlayTrack(Player& p, const std::u16string& title) {
     ControlPort& c = p.io.controls;
     if (OpenTrack(p, p.st.scannedFolder + title) != 0) {
-        p.io.boxes.showBox("Erreur!", "Erreur à l'ouverture du fichier !", kBoxError);
+        ShowOpenFailure(p);
         return false;
     }
-    c.setEnabled(PlayButton, false);
+    const std::string durationBefore = c.text(DurationDisplay);
+    // What takes over is enabled before what was pressed is disabled, so that
+    // the keyboard focus can move on to it.
     c.setEnabled(StopButton, true);
     c.setEnabled(PauseButton, true);
     c.setEnabled(ResumeButton, false);
     c.setEnabled(SelectFolderButton, false);
+    c.setEnabled(PlayButton, false);
 
     SendMciCommand(p, mci::kSetTimeFormatMs);
     // Some drivers (MPEG among them) cannot seek to the end; the position read
@@ -39,7 +48,14 @@ bool PlayTrack(Player& p, const std::u16string& title) {
     c.setUpperBound(TrackProgressBar, p.st.lengthSeconds);
 
     SendMciCommand(p, mci::kSeekToStart);
-    SendMciCommand(p, mci::kPlayFromStart);
+    // Opened but silent (no audio device, say): as good as not opened.
+    if (SendMciCommand(p, mci::kPlayFromStart) != 0) {
+        CloseTrack(p);
+        c.setText(DurationDisplay, durationBefore);
+        ShowNothingOpen(p);
+        ShowOpenFailure(p);
+        return false;
+    }
     p.st.watchingPosition = false;
     p.st.lastSecondReached = false;
     p.io.taskbar.setProgress(kTaskbarIndeterminate);
@@ -47,17 +63,24 @@ bool PlayTrack(Player& p, const std::u16string& title) {
 }
 
 void PauseTrack(Player& p) {
-    p.io.controls.setEnabled(PauseButton, false);
     p.io.controls.setEnabled(ResumeButton, true);
+    p.io.controls.setEnabled(PauseButton, false);
     SendMciCommand(p, mci::kPauseWait);
 }
 
 void ResumeTrack(Player& p) {
     p.io.controls.setEnabled(PauseButton, true);
     p.io.controls.setEnabled(ResumeButton, false);
-    SendMciCommand(p, mci::PlayFromCommand(p.st.positionMs));
+    // A device that knows no position (-1) goes on from where it stands.
+    const int32_t result = SendMciCommand(p, p.st.positionMs < 0 ? std::string(mci::kPlay)
+                                                                  : mci::PlayFromCommand(p.st.positionMs));
     // Time spent paused is no stall.
     p.st.watchingPosition = false;
+    // Nothing plays (the file is gone, the device is lost): say so, and close it.
+    if (result != 0) {
+        StopTrack(p);
+        ShowOpenFailure(p);
+    }
 }
 
 void ShowNothingOpen(Player& p) {

@@ -9,13 +9,17 @@ namespace vireo {
 
 // Opens `title` in the folder the list was built from, measures it, shows its
 // length and starts it from 1 ms. The previous track must be closed already.
-// On an open failure: the error box and nothing else; false.
+// On an open failure: the error box and nothing else; false. A title that
+// opens but does not start is closed, the transport shows nothing open, and
+// the same box says so; false too.
 bool PlayTrack(Player& p, const std::u16string& title);
 // Opens a file under the alias: through the single-byte service when
 // Windows-1252 spells its path exactly, through the wide one otherwise.
 int32_t OpenTrack(Player& p, const std::u16string& path);
 void PauseTrack(Player& p);
-// Restarts at PositionMs, the position polled in the latest pass.
+// Restarts at PositionMs, the position polled in the latest pass, or where the
+// device stands when it knows no position. When that fails: Stop, then the
+// open-failure box.
 void ResumeTrack(Player& p);
 void StopTrack(Player& p);
 // The transport with nothing open: Play and SELECTION enabled, Pause,

@@ -37,6 +37,19 @@ TEST(Dispatch, ControlsWithoutAnAction) {
     }
 }
 
+// A click on a disabled button (automation can deliver one) commands nothing.
+TEST(Dispatch, DisabledButtonsCommandNothing) {
+    for (int id : {PlayButton, PauseButton, ResumeButton, StopButton, SelectFolderButton, UserFolderButton,
+                   VolumeButton, AboutButton, HelpButton, MinimizeButton, CloseButton, WebButton}) {
+        Rig r;
+        r.load({{"a.wav", 1500}});
+        r.controls[id].enabled = false;
+        r.journal().clear();
+        Control(r, id);
+        EXPECT_TRUE(NothingHappened(r)) << id;
+    }
+}
+
 TEST(Dispatch, EventKinds) {
     Rig r;
     Dispatch(r.p, {EventKind::None, PlayButton});
@@ -91,7 +104,7 @@ TEST(Dispatch, Transport) {
     Control(r, PlayButton);
     r.journal().clear();
     Control(r, PauseButton);
-    EXPECT_EQ(r.journal(), (Journal{"D13", "E14", "MCI pause Morceau wait"}));
+    EXPECT_EQ(r.journal(), (Journal{"E14", "D13", "MCI pause Morceau wait"}));
     r.journal().clear();
     r.p.st.positionMs = 1234;
     Control(r, ResumeButton);
@@ -174,6 +187,20 @@ TEST(Dispatch, UserFolderButtonStoresAndLoadsTheDefaultFolder) {
     EXPECT_EQ(r.controls[FolderPathField].name, u"E:\\Musique\\");
     EXPECT_EQ(r.controls[TitleCombo].items, (std::vector<std::u16string>{u"z.wma", u"w.mid"}));
     EXPECT_TRUE(r.enabled(PlayButton));
+
+    // SELECTION chose another folder; USER, then Cancel, keeps it on screen.
+    r.requester.answer = u"F:\\Autres";
+    r.dirs.listings["F:\\Autres\\*.*"] = {"a.wav", "b.wav"};
+    Control(r, SelectFolderButton);
+    r.select(1);
+    const auto before = r.controls.c;
+    const auto stored = r.files.content;
+    r.requester.answer = u"";
+    Control(r, UserFolderButton);
+    EXPECT_EQ(r.controls[FolderPathField].name, u"F:\\Autres\\");
+    EXPECT_EQ(r.controls[TitleCombo].items, before.at(TitleCombo).items);
+    EXPECT_EQ(r.selected(), 1);
+    EXPECT_EQ(r.files.content, stored);
 }
 
 }  // namespace

@@ -32,6 +32,8 @@ struct FakeTrack {
     int32_t soundMs = -1;
     // How often the position moves while playing; a slow device moves rarely.
     int32_t stepMs = 333;
+    // The length the device measures, when not the real one (a VBR file).
+    int32_t measuredMs = -1;
 };
 
 // MCI error codes as the service gives them.
@@ -54,6 +56,7 @@ public:
     std::vector<std::string> commands;
     std::vector<std::string>* journal = nullptr;  // also "MCI <command>" here, when set
     int32_t modeError = 0;  // the answer to a mode query when not 0
+    int32_t playError = 0;  // the answer to every play command when not 0 (no audio device)
     std::string modeText;   // the reply to a mode query when not empty
 
     // Inspection.
@@ -185,8 +188,9 @@ private:
             reply = mode_ == Mode::Paused ? "paused" : mode_ == Mode::Stopped || ended() ? "stopped" : "playing";
             return 0;
         }
+        const int32_t measured = track_.measuredMs >= 0 ? track_.measuredMs : track_.lengthMs;
         if (verb == "status" && (is({"length"}) || is({"length", "wait"}))) {
-            reply = std::to_string(track_.lengthMs);
+            reply = std::to_string(measured);
             return 0;
         }
         if (verb == "seek" && (is({"to", "start"}) || is({"to", "start", "wait"}))) {
@@ -197,7 +201,7 @@ private:
         if (verb == "seek" && (is({"to", "end"}) || is({"to", "end", "wait"}))) {
             if (track_.kind == TrackKind::Mp3) return kMciCannotSeek;
             mode_ = Mode::Stopped;
-            start_ = track_.lengthMs;
+            start_ = measured;
             return 0;
         }
         if (verb == "pause" && (args.empty() || is({"wait"}))) {
@@ -205,6 +209,13 @@ private:
                 freeze();
                 mode_ = Mode::Paused;
             }
+            return 0;
+        }
+        if (verb == "play" && playError) return playError;
+        if (verb == "play" && args.empty()) {  // on from where it stands
+            start_ = positionAt(clock_.nowMs);
+            startedAt_ = clock_.nowMs;
+            mode_ = Mode::Playing;
             return 0;
         }
         if (verb == "play" && args.size() >= 2 && args[0] == "from" &&

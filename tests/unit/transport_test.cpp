@@ -23,7 +23,7 @@ TEST(PlayTrack, OpensMeasuresShowsAndStarts) {
     PlayTrack(r.p, u"Un titre.wav");
     const Journal want = {
         "MCI open \"C:\\Musique\\Un titre.wav\" alias Morceau",
-        "D2", "E3", "E13", "D14", "D6",
+        "E3", "E13", "D14", "D6", "D2",
         "MCI set Morceau time format ms",
         "MCI seek Morceau to end wait",
         "MCI status Morceau position wait",
@@ -46,7 +46,7 @@ TEST(PlayTrack, TakesTheLengthQueryWhenTheSeekToTheEndFails) {
     PlayTrack(r.p, u"chanson.mp3");
     const Journal want = {
         Open("chanson.mp3"),
-        "D2", "E3", "E13", "D14", "D6",
+        "E3", "E13", "D14", "D6", "D2",
         "MCI set Morceau time format ms",
         "MCI seek Morceau to end wait",
         "MCI status Morceau length wait",
@@ -161,12 +161,19 @@ TEST(Transport, PauseResumeStopClose) {
     r.journal().clear();
 
     PauseTrack(r.p);
-    EXPECT_EQ(r.journal(), (Journal{"D13", "E14", "MCI pause Morceau wait"}));
+    EXPECT_EQ(r.journal(), (Journal{"E14", "D13", "MCI pause Morceau wait"}));
     r.journal().clear();
 
     r.p.st.positionMs = 65432;
     ResumeTrack(r.p);
     EXPECT_EQ(r.journal(), (Journal{"E13", "D14", "MCI play Morceau from 65432"}));
+    // A device that knows no position (a MIDI one reads -1) goes on where it stands.
+    PauseTrack(r.p);
+    r.journal().clear();
+    r.p.st.positionMs = -1;
+    ResumeTrack(r.p);
+    EXPECT_EQ(r.journal(), (Journal{"E13", "D14", "MCI play Morceau"}));
+    EXPECT_TRUE(r.mci.isPlaying());
     r.journal().clear();
 
     r.select(0);
@@ -185,6 +192,38 @@ TEST(Transport, PauseResumeStopClose) {
     CloseTrack(r.p);
     EXPECT_EQ(r.journal(), (Journal{"MCI close Morceau"}));
     EXPECT_TRUE(r.boxes.shown.empty());
+}
+
+// Opened but silent, or a Resume the device refuses: never a silent Playing
+// state. The title is closed, the transport shows nothing open, one box says so.
+TEST(Transport, AStartThatFailsIsAnOpenThatFailed) {
+    const Journal nothingOpen = {"MCI close Morceau", "T8=0:00.", "E2", "D13", "D14", "D3", "E6"};
+    test::Rig play;
+    play.load({{"a.wav", 60000}});
+    play.mci.playError = test::kMciOutOfRange;
+    EXPECT_FALSE(PlayTrack(play.p, u"a.wav"));
+    Journal tail(play.journal().end() - 9, play.journal().end());
+    Journal want = {"MCI play Morceau from 1 notify"};
+    want.insert(want.end(), nothingOpen.begin(), nothingOpen.end());
+    want.push_back("BOX Erreur!");
+    EXPECT_EQ(tail, want);
+    EXPECT_TRUE(play.taskbar.states.empty());
+
+    test::Rig resume;
+    resume.load({{"a.wav", 60000}});
+    PlayTrack(resume.p, u"a.wav");
+    PauseTrack(resume.p);
+    resume.journal().clear();
+    resume.mci.playError = test::kMciOutOfRange;
+    resume.p.st.positionMs = 4000;
+    ResumeTrack(resume.p);
+    want = {"E13", "D14", "MCI play Morceau from 4000"};
+    want.insert(want.end(), nothingOpen.begin(), nothingOpen.end());
+    want.insert(want.end(), {"E5", "E16", "TASKBAR 0", "BOX Erreur!"});
+    EXPECT_EQ(resume.journal(), want);
+    EXPECT_FALSE(resume.mci.isOpen());
+    ASSERT_EQ(resume.boxes.shown.size(), 1u);
+    EXPECT_EQ(resume.boxes.shown[0].text, "Erreur à l'ouverture du fichier !");
 }
 
 TEST(Transport, StopThenPlayStartsAgainFromOneMillisecond) {
