@@ -27,6 +27,9 @@ public:
     // Null when the platform refuses.
     virtual std::unique_ptr<OpenFile> open(const std::u16string& path, FileAccess access,
                                            FileShare share, FileCreation creation) = 0;
+    // Puts the closed file `from` in the place of `to`, whole, replacing it.
+    virtual bool replace(const std::u16string& from, const std::u16string& to) = 0;
+    virtual bool remove(const std::u16string& path) = 0;
 };
 
 enum class ListResult { Listed, NoEntries, CannotStart };

@@ -91,9 +91,11 @@ std::string SerializePreferences(const std::vector<PrefEntry>& entries, bool utf
         }
         text += "\r\n";
     }
-    // A single-byte text that happened to begin with the mark would be read
-    // back as UTF-8; a blank line first keeps it what it is.
-    if (!utf8 && text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) text.insert(0, "\r\n");
+    // A single-byte text that happened to begin with a mark would be read back
+    // as UTF-8 or UTF-16; a blank line first keeps it what it is.
+    if (!utf8 && (text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 || text.compare(0, 2, "\xFF\xFE") == 0 ||
+                  text.compare(0, 2, "\xFE\xFF") == 0))
+        text.insert(0, "\r\n");
     return text;
 }
 
@@ -101,6 +103,19 @@ bool LooksLikeUtf8(std::string_view content) {
     bool high = false;
     for (char c : content) high = high || static_cast<unsigned char>(c) > 0x7F;
     return high && IsWellFormedUtf8(content);
+}
+
+FileText DecodeFileText(std::string_view bytes) {
+    if (bytes.substr(0, 3) == kByteOrderMark) return {std::string(bytes.substr(3)), true};
+    const bool little = bytes.substr(0, 2) == "\xFF\xFE", big = bytes.substr(0, 2) == "\xFE\xFF";
+    if (!little && !big) return {std::string(bytes), LooksLikeUtf8(bytes)};
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        units += char16_t(little ? a | b << 8 : b | a << 8);
+    }
+    return {ToUtf8(units), true};
 }
 
 bool SameKey(std::string_view a, std::string_view b) {
@@ -144,14 +159,9 @@ bool PreferencesFile::open(const std::u16string& path) {
             readOnly_ = true;
             return true;
         }
-        std::string_view content = bytes;
-        if (content.size() >= 3 && content.substr(0, 3) == kByteOrderMark) {
-            utf8_ = true;
-            content.remove_prefix(3);
-        } else {
-            utf8_ = LooksLikeUtf8(content);
-        }
-        entries_ = ParsePreferences(content);
+        const FileText content = DecodeFileText(bytes);
+        utf8_ = content.utf8;
+        entries_ = ParsePreferences(content.text);
     } catch (const std::bad_alloc&) {
         entries_.clear();
         readOnly_ = true;
@@ -195,9 +205,11 @@ void PreferencesFile::becomeUtf8() {
 
 bool PreferencesFile::create(const std::u16string& path) {
     close();
-    file_ = files_.open(path, FileAccess::ReadWrite, FileShare::Read, FileCreation::CreateAlways);
+    // Emptied at once, the old file would be lost to a write that fails later.
+    newPath_ = path + u".new";
+    file_ = files_.open(newPath_, FileAccess::ReadWrite, FileShare::Read, FileCreation::CreateAlways);
     if (!file_) return false;
-    mode_ = Mode::Opened;
+    mode_ = Mode::Created;
     path_ = path;
     return true;
 }
@@ -224,24 +236,36 @@ void PreferencesFile::writeString(std::string_view key, std::u16string_view valu
     modified_ = true;
 }
 
-void PreferencesFile::close() {
-    if (mode_ != Mode::Closed && modified_ && !readOnly_) {
+bool PreferencesFile::close() {
+    bool written = true;
+    if (mode_ == Mode::Created) {
+        try {
+            written = file_->rewrite(SerializePreferences(entries_, utf8_));
+        } catch (const std::bad_alloc&) {
+            written = false;
+        }
+        file_.reset();
+        written = written && files_.replace(newPath_, path_);
+        if (!written) files_.remove(newPath_);
+    } else if (mode_ != Mode::Closed && modified_ && !readOnly_) {
         try {
             if (mode_ == Mode::OpenFailed) {
                 file_ = files_.open(path_, FileAccess::ReadWrite, FileShare::Read, FileCreation::OpenAlways);
             }
-            if (file_) file_->rewrite(SerializePreferences(entries_, utf8_));
+            written = file_ && file_->rewrite(SerializePreferences(entries_, utf8_));
         } catch (const std::bad_alloc&) {
-            // Write errors at close are not reported.
+            written = false;
         }
     }
     reset();
+    return written;
 }
 
 void PreferencesFile::reset() {
     file_.reset();
     mode_ = Mode::Closed;
     path_.clear();
+    newPath_.clear();
     modified_ = false;
     readOnly_ = false;
     utf8_ = false;

@@ -37,6 +37,15 @@ std::string SerializePreferences(const std::vector<PrefEntry>& entries, bool utf
 // is); as Windows-1252 otherwise.
 bool LooksLikeUtf8(std::string_view content);
 
+// The text of a file as the parser reads it: what follows a UTF-8 mark; what
+// follows a UTF-16 mark (either byte order, as Notepad saves it), turned into
+// UTF-8, an odd last byte dropped; else the bytes themselves.
+struct FileText {
+    std::string text;
+    bool utf8 = false;
+};
+FileText DecodeFileText(std::string_view bytes);
+
 // ASCII letters compare without regard to case; every other byte must match.
 bool SameKey(std::string_view a, std::string_view b);
 
@@ -52,13 +61,17 @@ public:
     // Keys are the program's own texts (Windows-1252); values are names, in
     // whichever encoding the document holds them.
     std::u16string readString(std::string_view key, std::u16string_view defaultValue) const;
-    // Creates the file or empties an existing one at once.
+    // Starts an empty document that replaces the file at close. Fails when
+    // its folder takes no new file.
     bool create(const std::u16string& path);
     // A value is one line: it ends at a line break. A single-byte document that
     // can't spell the value becomes a UTF-8 document, byte-order mark included.
     void writeString(std::string_view key, std::u16string_view value);
-    // Writes the document back when it was modified, then forgets it.
-    void close();
+    // Writes the document back when it was modified (a created one always),
+    // then forgets it. A created document goes to a new file beside the old one
+    // first, which takes the old one's place only once it is written whole:
+    // false, and the old bytes untouched, when that failed.
+    bool close();
 
     // For tests and diagnostics.
     bool isOpen() const { return mode_ != Mode::Closed; }
@@ -68,7 +81,7 @@ public:
     const std::vector<PrefEntry>& entries() const { return entries_; }
 
 private:
-    enum class Mode { Closed, Opened, OpenFailed };
+    enum class Mode { Closed, Opened, OpenFailed, Created };
 
     // Index of the first key of the top-level section equal to key, or -1.
     int findKey(std::string_view key) const;
@@ -81,6 +94,7 @@ private:
     Mode mode_ = Mode::Closed;
     std::unique_ptr<OpenFile> file_;
     std::u16string path_;
+    std::u16string newPath_;  // the file a created document is written to first
     bool modified_ = false;
     bool readOnly_ = false;
     bool utf8_ = false;

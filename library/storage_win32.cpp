@@ -47,7 +47,8 @@ public:
             }
             done += put;
         }
-        return SetEndOfFile(h_) != FALSE;
+        // On the disk before it takes the old file's place.
+        return SetEndOfFile(h_) != FALSE && FlushFileBuffers(h_) != FALSE;
     }
 
 private:
@@ -80,6 +81,13 @@ std::unique_ptr<OpenFile> Win32Files::open(const std::u16string& path, FileAcces
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32OpenFile>(h);
 }
+
+bool Win32Files::replace(const std::u16string& from, const std::u16string& to) {
+    // A rename on the same volume: the old file or the new one, never half of one.
+    return MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool Win32Files::remove(const std::u16string& path) { return DeleteFileW(Wide(path)) != FALSE; }
 
 ListResult Win32Directories::list(const std::u16string& pattern, std::vector<std::u16string>& names) {
     names.clear();

@@ -54,6 +54,8 @@ public:
     std::unique_ptr<OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return nullptr;
     }
+    bool replace(const std::u16string&, const std::u16string&) override { return false; }
+    bool remove(const std::u16string&) override { return false; }
     ListResult list(const std::u16string&, std::vector<std::u16string>&) override { return ListResult::CannotStart; }
     FoundEntry find(const std::u16string&) override { return {}; }
     std::u16string browse(std::string_view, std::u16string_view) override { return {}; }

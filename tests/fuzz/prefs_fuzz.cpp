@@ -1,8 +1,9 @@
 // Fuzz target for the preferences file: the input is the whole file.
 //
 // Reading must agree with a plain line-by-line model of the grammar and of the
-// encodings (a mark; else UTF-8 when the bytes are well-formed UTF-8 beyond
-// ASCII; else Windows-1252), and never write. A document opened and changed,
+// encodings (a UTF-8 mark; a UTF-16 mark of either byte order; else UTF-8 when
+// the bytes are well-formed UTF-8 beyond ASCII; else Windows-1252), and never
+// write. A document opened and changed,
 // written back and read again: when the code page spells the value a
 // single-byte document stays single-byte, every other line byte for byte;
 // otherwise it turns into UTF-8 with a mark and every other line keeps its
@@ -41,6 +42,8 @@ public:
     std::unique_ptr<vireo::OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return std::make_unique<Handle>(*this);
     }
+    bool replace(const std::u16string&, const std::u16string&) override { return false; }
+    bool remove(const std::u16string&) override { return false; }
 
 private:
     struct Handle : vireo::OpenFile {
@@ -138,7 +141,16 @@ struct Document {
 };
 Document Split(std::string_view file) {
     Document d;
-    if (file.substr(0, 3) == kMark) {
+    std::string text;
+    if (file.substr(0, 2) == "\xFF\xFE" || file.substr(0, 2) == "\xFE\xFF") {
+        const bool big = file[0] == '\xFE';
+        std::u16string units;
+        for (size_t i = 2; i + 1 < file.size(); i += 2)
+            units += char16_t(uint8_t(file[i + (big ? 1 : 0)]) | uint8_t(file[i + (big ? 0 : 1)]) << 8);
+        d.utf8 = true;
+        text = model::Utf8(units);
+        file = text;
+    } else if (file.substr(0, 3) == kMark) {
         d.utf8 = true;
         file.remove_prefix(3);
     } else {
@@ -232,7 +244,9 @@ void RoundTrip(MemoryFiles& files, const std::string& key, const std::u16string&
     if (utf8)
         CHECK(after == std::string(kMark) + "\r\n" + text);
     else
-        CHECK(after == (text.compare(0, kMark.size(), kMark) == 0 ? "\r\n" : "") + text);
+        CHECK(after == (text.substr(0, 3) == kMark || text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF"
+                            ? "\r\n"
+                            : "") + text);
 
     // Read again. The folder key's "\xE9p" keeps a single-byte document from
     // ever reading as UTF-8; a key of the file given a value such as "\u00C3\u00A9"
@@ -290,7 +304,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     const Document doc = Split(file);
     CHECK(vireo::LooksLikeUtf8(file) == LooksUtf8(file));
-    CHECK(vireo::ParsePreferences(file.substr(file.substr(0, 3) == kMark ? 3 : 0)) == doc.entries);
+    CHECK(vireo::ParsePreferences(vireo::DecodeFileText(file).text) == doc.entries);
 
     // Reading alone writes nothing, and finds what the model finds.
     std::vector<std::string> keys = ProgramKeys(doc);

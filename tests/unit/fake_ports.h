@@ -99,6 +99,14 @@ public:
         }
         return std::make_unique<File>(it->second);
     }
+    bool replace(const std::u16string& from, const std::u16string& to) override {
+        auto it = content.find(ToUtf8(from));
+        if (it == content.end()) return false;
+        content[ToUtf8(to)] = it->second;
+        content.erase(ToUtf8(from));
+        return true;
+    }
+    bool remove(const std::u16string& path) override { return content.erase(ToUtf8(path)) > 0; }
 
 private:
     class File : public OpenFile {

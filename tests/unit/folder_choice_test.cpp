@@ -175,18 +175,25 @@ TEST_F(FolderChoice, CreateFailureShowsTheInformationBox) {
     EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u"a.mp3", u"b.wav"}));
 }
 
+// The new file cannot be made, or cannot take the old one's place (locked, a
+// share dropped): the box, the old bytes, nothing left beside them.
 TEST_F(FolderChoice, UnreplaceableOlderFileWins) {
-    const std::string older = kKey + " = D:\\Ancien\\\r\n";
-    WriteBytes(ini, older);
-    files.refuse = [](const PosixFiles::Call& c) { return c.creation == FileCreation::CreateAlways; };
-    requester.answers = {u"D:\\Musique"};
-    userFolderButton();
-    ASSERT_EQ(rig.boxes.shown.size(), 1u);
-    EXPECT_EQ(rig.boxes.shown[0].flags, 0x40u);
-    EXPECT_EQ(ReadBytes(ini), older);
-    EXPECT_EQ(p.st.currentFolder, u"D:\\Ancien\\");
-    EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Ancien\\");
-    EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"old.mp3"});
+    for (bool written : {false, true}) {
+        const std::string older = kKey + " = D:\\Ancien\\\r\n";
+        WriteBytes(ini, older);
+        files.refuse = [&](const PosixFiles::Call& c) { return !written && c.creation == FileCreation::CreateAlways; };
+        files.refuseReplace = written;
+        requester.answers.push_back(u"D:\\Musique");
+        rig.boxes.shown.clear();
+        userFolderButton();
+        ASSERT_EQ(rig.boxes.shown.size(), 1u);
+        EXPECT_EQ(rig.boxes.shown[0].flags, 0x40u);
+        EXPECT_EQ(ReadBytes(ini), older);
+        EXPECT_FALSE(test::PathExists(ini + ".new"));
+        EXPECT_EQ(p.st.currentFolder, u"D:\\Ancien\\");
+        EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Ancien\\");
+        EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"old.mp3"});
+    }
 }
 
 TEST_F(FolderChoice, BrowseShowsAndListsWithoutTouchingTheFile) {

@@ -128,6 +128,11 @@ public:
         if (fd < 0) return nullptr;
         return std::make_unique<PosixOpenFile>(fd);
     }
+    bool refuseReplace = false;  // the target locked, the share dropped
+    bool replace(const std::u16string& from, const std::u16string& to) override {
+        return !refuseReplace && ::rename(PosixPath(ToUtf8(from)).c_str(), PosixPath(ToUtf8(to)).c_str()) == 0;
+    }
+    bool remove(const std::u16string& path) override { return ::unlink(PosixPath(ToUtf8(path)).c_str()) == 0; }
 };
 
 // Lists a folder in name order, "." and ".." included as on Windows. Paths

@@ -84,6 +84,9 @@ TEST(PrefsFileText, SerializesOneCrlfLinePerEntry) {
     EXPECT_EQ(SerializePreferences(entries, true), kBom + "\r\n; note\r\na = 1\r\n[G]\r\nb = \r\n");
     EXPECT_EQ(SerializePreferences({}, false), "");
     EXPECT_EQ(SerializePreferences({}, true), kBom + "\r\n");
+    // A single-byte text that starts like a mark starts with a blank line.
+    for (const std::string mark : {kBom, std::string("\xFF\xFE"), std::string("\xFE\xFF")})
+        EXPECT_EQ(SerializePreferences({Pair(mark + "k", "v")}, false), "\r\n" + mark + "k = v\r\n");
 }
 
 TEST(PrefsFileText, SerializedTextParsesBack) {
@@ -142,12 +145,23 @@ protected:
     }
 };
 
+// Text as Notepad saves it in UTF-16, mark first.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : text) {
+        const char lo = char(u & 0xFF), hi = char(u >> 8);
+        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
 TEST_F(PrefsFileOnDisk, LooksUpTheFolderKey) {
     struct Case {
         const char* name;
         std::string file, want;
     };
     const std::string m = "D:\\Musique\\";
+    const std::u16string line16 = u"; mine\r\nR\u00E9pertoire = D:\\Mus\u00E9e\\\r\n";
     const std::vector<Case> cases = {
         {"as written", kKey + " = " + m + "\r\n", m},
         {"without spaces", kKey + "=" + m, m},
@@ -177,6 +191,10 @@ TEST_F(PrefsFileOnDisk, LooksUpTheFolderKey) {
         {"mark, single-byte key", kBom + kKey + " = D:\\M\\", "<absent>"},
         {"mark, beyond the code page", kBom + kKey.substr(0, 1) + "\xC3\xA9pertoire = D:\\\xCE\xA9\xE2\x82\xAC\\", "D:\\?\x80\\"},
         {"mark, malformed", kBom + "R\xC3\xA9pertoire = \xC3(\xFF", "?(?"},
+        {"UTF-16 LE", Utf16(line16, false), "D:\\Musée\\"},
+        {"UTF-16 BE", Utf16(line16, true), "D:\\Musée\\"},
+        {"UTF-16 LE, an odd last byte, beyond the code page", Utf16(u"R\u00E9pertoire=\u0416", false) + "x", "?"},
+        {"UTF-16 mark alone", "\xFF\xFE", "<absent>"},
     };
     for (const Case& c : cases) EXPECT_EQ(readFolder(c.file), c.want) << c.name;
 }
@@ -299,16 +317,18 @@ TEST_F(PrefsFileOnDisk, WritesTheExactFolderLine) {
     }
 }
 
-TEST_F(PrefsFileOnDisk, CreateEmptiesTheFileAtOnceAndReplacesEverything) {
-    WriteBytes(ini, kBom + "\r\n; comment\r\nother = 1\r\n[Group]\r\n" + kKey + " = X\r\n");
+TEST_F(PrefsFileOnDisk, CreateReplacesEverythingAtClose) {
+    const std::string old = kBom + "\r\n; comment\r\nother = 1\r\n[Group]\r\n" + kKey + " = X\r\n";
+    WriteBytes(ini, old);
     Prefs prefs(files);
     ASSERT_TRUE(prefs.create(ini));
-    EXPECT_EQ(ReadBytes(ini), "");
+    EXPECT_EQ(ReadBytes(ini), old);
     EXPECT_FALSE(prefs.isUtf8());
     EXPECT_EQ(prefs.readString("other", "none"), "none");
     prefs.writeString(kFolderKey, "D:\\Musique\\");
     prefs.close();
     EXPECT_EQ(ReadBytes(ini), kKey + " = D:\\Musique\\\r\n");
+    EXPECT_FALSE(test::PathExists(ini + ".new"));
     EXPECT_EQ(files.calls.back().creation, FileCreation::CreateAlways);
     EXPECT_EQ(files.calls.back().access, FileAccess::ReadWrite);
     EXPECT_EQ(files.calls.back().share, FileShare::Read);
