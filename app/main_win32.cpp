@@ -129,8 +129,10 @@ int Run(HINSTANCE instance) {
 
     // S1, S2.
     DestroyCursor(handCursor);
+    ForgetScreenReaderNames(main);
     DestroyWindow(backdrop);
     backdrop = nullptr;
+    ReleaseControlResources();
 S3:
     if (replyBuffer) GlobalFree(replyBuffer);
 S4:

@@ -36,12 +36,19 @@ bool Win32Events::moveFocus(const MSG& msg) {
     return true;
 }
 
+bool Win32Events::silentKey(const MSG& msg) const {
+    // A single-line edit beeps at Enter and Escape, which mean nothing in the
+    // path field; a dialog's field would never see them.
+    if (msg.message != WM_CHAR || (msg.wParam != '\r' && msg.wParam != '\n' && msg.wParam != 0x1B)) return false;
+    return GetParent(msg.hwnd) == main_ && GetDlgCtrlID(msg.hwnd) == FolderPathField;
+}
+
 Event Win32Events::nextEvent() {
     MSG msg;
     // Wide, so that a character typed into the path field is not first squeezed
     // into the system's code page.
     bool got = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD) != FALSE;
-    if (got && !moveFocus(msg)) {
+    if (got && !moveFocus(msg) && !silentKey(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/controls.h"
 #include "core/platform.h"
 
 namespace vireo {
@@ -26,6 +27,8 @@ private:
     // Tab and Shift+Tab move the focus through the strip's enabled controls,
     // as a dialog's keyboard does; true when the key was taken for that.
     bool moveFocus(const MSG& msg);
+    // Enter and Escape typed into the path field: dropped, without a beep.
+    bool silentKey(const MSG& msg) const;
     HWND backdrop_, main_;
 };
 

@@ -24,6 +24,22 @@ BOOL CALLBACK CollectWindow(HWND h, LPARAM lp) {
 
 void SetModalStrip(HWND main) { g_strip = main; }
 
+HWND NextTabStop(HWND control) {
+    // Only controls have siblings to move on to (a pop-up's parent is its owner).
+    const bool child = control && (GetWindowLongPtrW(control, GWL_STYLE) & WS_CHILD);
+    HWND parent = child ? GetParent(control) : nullptr;
+    HWND next = parent ? GetNextDlgTabItem(parent, control, FALSE) : nullptr;
+    return next != control ? next : nullptr;
+}
+
+void FocusOrNext(HWND control) {
+    if (!control || !IsWindow(control)) return;
+    if (IsWindowEnabled(control) && IsWindowVisible(control))
+        SetFocus(control);
+    else if (HWND next = NextTabStop(control))
+        SetFocus(next);
+}
+
 ModalScope::ModalScope() {
     focus_ = GetFocus();
     HWND fg = GetForegroundWindow();
@@ -50,8 +66,9 @@ void ModalScope::Flash(DWORD how) {
 
 ModalScope::~ModalScope() {
     for (HWND h : disabled_) EnableWindow(h, TRUE);
-    // Back from the box, the keyboard is where it was, as after a dialog's box.
-    if (focus_ && IsWindow(focus_) && IsWindowEnabled(focus_) && IsWindowVisible(focus_)) SetFocus(focus_);
+    // Back from the box, the keyboard is where it was, as after a dialog's box,
+    // or on the next control when what happened meanwhile disabled that one.
+    FocusOrNext(focus_);
     // Answered: the user has come back.
     if (flashing_) Flash(FLASHW_STOP);
 }

@@ -15,6 +15,14 @@ namespace vireo {
 // The strip's main window, which owns the boxes while another program is in front.
 void SetModalStrip(HWND main);
 
+// The keyboard focus on `control`, or, when it can no longer take it (disabled,
+// hidden, gone), on the next enabled tab stop after it in reading order. A
+// keyboard user must never be left with the focus on nothing.
+void FocusOrNext(HWND control);
+// The next enabled tab stop after `control` among its siblings, wrapping; null
+// when there is no other.
+HWND NextTabStop(HWND control);
+
 class ModalScope {
 public:
     ModalScope();

@@ -53,8 +53,8 @@ void Win32Taskbar::setProgress(int state) {
     if (CoCreateInstance(kClsidTaskbarList, nullptr, CLSCTX_INPROC_SERVER, kIidTaskbarList3,
                          reinterpret_cast<void**>(&list)) == S_OK &&
         list) {
-        list->HrInit();
-        list->SetProgressState(window_, static_cast<TBPFLAG>(state));
+        // Only an initialised list may be told anything.
+        if (SUCCEEDED(list->HrInit())) list->SetProgressState(window_, static_cast<TBPFLAG>(state));
         list->Release();
     }
     if (initialised) CoUninitialize();

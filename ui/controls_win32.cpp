@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "core/modal_win32.h"
 #include "core/names.h"
 #include "core/system_dlls_win32.h"
 #include "core/wide_win32.h"
@@ -98,7 +99,12 @@ void DrawFace(HWND h, const Face& f) {
             DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, at.x, at.y, pw, ph,
                        DST_ICON | disabled);
         } else if (HBITMAP bmp = img.bitmap(f.picture)) {
-            if (disabled == DSS_DISABLED && f.symbol) bmp = f.symbol;
+            if (disabled == DSS_DISABLED && f.symbol) {
+                // Only the symbol is drawn: first the bare face, over the blank
+                // image the platform has embossed.
+                FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+                bmp = f.symbol;
+            }
             DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(bmp), 0, at.x, at.y, pw, ph,
                        DST_BITMAP | disabled);
         }
@@ -181,6 +187,71 @@ LRESULT CALLBACK CheckBoxProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DW
     return result;
 }
 
+// Made on first use, freed by ReleaseControlResources once the windows are gone.
+HBITMAP g_blankImage = nullptr;
+HFONT g_narrowFont = nullptr;
+
+// A BS_BITMAP button without an image draws its text; with one pixel of its
+// face colour it draws nothing the picture does not cover.
+HBITMAP BlankImage() {
+    if (!g_blankImage) {
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        g_blankImage = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (g_blankImage) {
+            const COLORREF face = GetSysColor(COLOR_BTNFACE);
+            *static_cast<DWORD*>(bits) = RGB(GetBValue(face), GetGValue(face), GetRValue(face));
+        }
+    }
+    return g_blankImage;
+}
+
+bool IsTimeDisplay(ControlId id) {
+    return id == ElapsedDisplay || id == DurationDisplay || id == CountDisplay || id == SecondsDisplay;
+}
+
+// Titles of 100 minutes and more ("100:00" to "999:59") are wider than a
+// display: such a text is drawn in the same font, condensed until it fits.
+void FitDisplayText(HWND h, const std::u16string& text) {
+    const auto normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HDC dc = GetDC(h);
+    if (!dc) return;
+    HGDIOBJ old = SelectObject(dc, normal);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, Wide(text), static_cast<int>(text.size()), &size);
+    RECT rc;
+    GetClientRect(h, &rc);
+    HFONT want = normal;
+    if (size.cx > rc.right) {
+        if (!g_narrowFont) {
+            // As narrow as the widest time, "999:59", needs: digits are wider
+            // than the average character the width is given in, so measure.
+            const std::u16string widest = u"999:59";
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc, &tm);
+            LOGFONTW lf{};
+            GetObjectW(normal, sizeof lf, &lf);
+            for (lf.lfWidth = tm.tmAveCharWidth - 1; lf.lfWidth > 0 && !g_narrowFont; --lf.lfWidth) {
+                HFONT f = CreateFontIndirectW(&lf);
+                SelectObject(dc, f);
+                SIZE w{};
+                GetTextExtentPoint32W(dc, Wide(widest), static_cast<int>(widest.size()), &w);
+                SelectObject(dc, normal);
+                if (w.cx < rc.right || lf.lfWidth == 1)
+                    g_narrowFont = f;
+                else
+                    DeleteObject(f);
+            }
+        }
+        if (g_narrowFont) want = g_narrowFont;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    if (reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)) != want)
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(want), FALSE);
+}
+
 struct Made {
     const wchar_t* cls;
     DWORD style;
@@ -189,8 +260,8 @@ struct Made {
 
 Made KindOf(ControlKind k) {
     switch (k) {
-    // BS_BITMAP without a bitmap: the face shows no text, the window text
-    // names the button for a screen reader.
+    // The window text names the button for a screen reader; the blank image
+    // keeps the platform from drawing it.
     case ControlKind::ImageButton: return {L"Button", WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP, 0};
     case ControlKind::TextLabel: return {L"Static", SS_LEFT, WS_EX_CLIENTEDGE};
     case ControlKind::EditField: return {L"Edit", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
@@ -231,6 +302,7 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
                                    reinterpret_cast<DWORD_PTR>(
                                        new Face{&images, c.picture, PremultipliedCopy(images, c.picture),
                                                 SymbolMask(images, c.picture)}));
+            SendMessageW(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(BlankImage()));
             InvalidateRect(h, nullptr, TRUE);
             break;
         case ControlKind::TextLabel:
@@ -258,27 +330,54 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
 
 namespace {
 
-// The accessibility layer's annotation service and the name property; kept
-// here so that the build needs no import library for them.
+// The accessibility layer's annotation service and the name and description
+// properties; kept here so that the build needs no import library for them.
 const GUID kClsidAccPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
 const GUID kIidAccPropServices = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
 const GUID kPropIdAccName = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+const GUID kPropIdAccDescription = {0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
+
+// Held from the annotations until they are cleared.
+IAccPropServices* g_services = nullptr;
+
+bool Annotated(const ControlSpec& c) {
+    return *c.spoken && c.kind != ControlKind::ImageButton && c.kind != ControlKind::CheckBox;
+}
 
 }  // namespace
 
 void NameForScreenReaders(HWND main) {
-    IAccPropServices* services = nullptr;
-    if (CoCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIidAccPropServices,
-                         reinterpret_cast<void**>(&services)) != S_OK ||
-        !services)
+    if (g_services || CoCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIidAccPropServices,
+                                       reinterpret_cast<void**>(&g_services)) != S_OK ||
+        !g_services)
         return;
     for (const ControlSpec& c : ControlTable()) {
-        if (!*c.spoken || c.kind == ControlKind::ImageButton || c.kind == ControlKind::CheckBox) continue;
-        const std::u16string name = WidenCp1252(c.spoken);
-        services->SetHwndPropStr(GetDlgItem(main, c.id), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                 kPropIdAccName, Wide(name));
+        if (!Annotated(c)) continue;
+        const std::u16string spoken = WidenCp1252(c.spoken);
+        // A static's name is its text: a time display keeps "1:23" as what is
+        // read, and says what it is in its description.
+        const GUID& property = c.kind == ControlKind::TextLabel ? kPropIdAccDescription : kPropIdAccName;
+        g_services->SetHwndPropStr(GetDlgItem(main, c.id), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, property,
+                                   Wide(spoken));
     }
-    services->Release();
+}
+
+void ForgetScreenReaderNames(HWND main) {
+    if (!g_services) return;
+    const MSAAPROPID properties[] = {kPropIdAccName, kPropIdAccDescription};
+    for (const ControlSpec& c : ControlTable())
+        if (Annotated(c))
+            g_services->ClearHwndProps(GetDlgItem(main, c.id), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                       properties, 2);
+    g_services->Release();
+    g_services = nullptr;
+}
+
+void ReleaseControlResources() {
+    if (g_blankImage) DeleteObject(g_blankImage);
+    if (g_narrowFont) DeleteObject(g_narrowFont);
+    g_blankImage = nullptr;
+    g_narrowFont = nullptr;
 }
 
 void SetInitialStates(HWND main) {
@@ -302,14 +401,22 @@ bool Win32Controls::remembersText(ControlId id) const {
     return c && c->kind == ControlKind::TextLabel && item(id);
 }
 
-void Win32Controls::setEnabled(ControlId id, bool enabled) { EnableWindow(item(id), enabled ? TRUE : FALSE); }
+void Win32Controls::setEnabled(ControlId id, bool enabled) {
+    HWND h = item(id);
+    // Disabled, the focused control would leave the keyboard on nothing.
+    if (!enabled && h && GetFocus() == h)
+        if (HWND next = NextTabStop(h)) SetFocus(next);
+    EnableWindow(h, enabled ? TRUE : FALSE);
+}
 
 bool Win32Controls::isEnabled(ControlId id) { return IsWindowEnabled(item(id)) != FALSE; }
 
 void Win32Controls::setText(ControlId id, std::string_view text) {
     const bool remember = remembersText(id);
     if (remember && texts_[id].known && texts_[id].text == text) return;
-    const bool written = SetWindowTextW(item(id), Wide(WidenCp1252(text))) != FALSE;
+    const std::u16string wide = WidenCp1252(text);
+    if (IsTimeDisplay(id) && item(id)) FitDisplayText(item(id), wide);
+    const bool written = SetWindowTextW(item(id), Wide(wide)) != FALSE;
     if (remember) {
         texts_[id].known = written;
         if (written) texts_[id].text = text;

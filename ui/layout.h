@@ -32,8 +32,9 @@ struct ControlSpec {
     TipKind tip;
     const char* tipTitle;        // balloon tips only
     const char* tipText;
-    // What a screen reader calls it: a button's window text (never drawn), or
-    // the name given to the field, the list and the time displays; "" for none.
+    // What a screen reader calls it: a button's window text (never drawn), the
+    // name given to the field and the list, or a time display's description
+    // (its name is the time it shows); "" for none.
     const char* spoken = "";
 };
 

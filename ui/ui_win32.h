@@ -29,10 +29,14 @@ int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE op
 // Controls (controls_win32.cpp).
 void CreateControls(HWND main, PlatformImages& images, int64_t barUpper);
 void SetInitialStates(HWND main);
-// The path field, the title list and the time displays named for screen
-// readers (dynamic annotation: nothing is drawn). The buttons and check
+// The path field and the title list named, the time displays described, for
+// screen readers (dynamic annotation: nothing is drawn). The buttons and check
 // boxes carry their names as window texts. COM must be initialised.
 void NameForScreenReaders(HWND main);
+// The annotations cleared, before the windows go.
+void ForgetScreenReaderNames(HWND main);
+// The controls' shared image and font, once the windows are gone.
+void ReleaseControlResources();
 
 // Remembers what it last wrote to the labels and the bar: the main loop writes
 // the same texts 50 times a second, and each write would repaint the control

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "core/modal_win32.h"
 #include "ui/layout.h"
 #include "ui/ui_win32.h"
 
@@ -15,6 +16,19 @@ constexpr DWORD kStyle = WS_POPUP;
 Event g_raised;
 HWND g_follower = nullptr;  // BackdropWindow once FollowMainWindow is installed
 HWND g_main = nullptr;
+HWND g_lastFocus = nullptr;  // the control that had the keyboard when the strip went inactive
+
+// As a dialog does: the strip remembers its focused control when another
+// window comes in front, and gives it the keyboard back when it is active
+// again (or the next control, when that one was disabled meanwhile).
+void RememberFocus() {
+    HWND f = GetFocus();
+    if (f && g_main && IsChild(g_main, f)) g_lastFocus = f;
+}
+void RestoreFocus() {
+    HWND f = GetFocus();
+    if (g_lastFocus && !(f && IsChild(g_main, f))) FocusOrNext(g_lastFocus);
+}
 
 void AddLayeredStyle(HWND h) {
     SetWindowLongPtrA(h, GWL_EXSTYLE, GetWindowLongPtrA(h, GWL_EXSTYLE) | WS_EX_LAYERED);
@@ -38,6 +52,8 @@ LRESULT CALLBACK BackdropProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     case kRaiseMainWindow:
         if (g_main && GetWindow(g_main, GW_OWNER) == h)
             SetWindowPos(g_main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Back through the taskbar or Alt+Tab, which activate this window.
+        if (GetActiveWindow() == h) RestoreFocus();
         return 0;
     }
     return DefWindowProcA(h, m, wp, lp);
@@ -48,6 +64,14 @@ LRESULT CALLBACK MainProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     switch (m) {
     case WM_CLOSE:
         RaiseEvent({EventKind::Close, 0});
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            RememberFocus();
+            break;
+        }
+        if (HIWORD(wp) || !g_lastFocus) break;  // minimised, or nothing to give back
+        RestoreFocus();
         return 0;
     case WM_COMMAND: {
         int id = LOWORD(wp);

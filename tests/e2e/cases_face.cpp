@@ -188,9 +188,11 @@ VIREO_E2E_CASE(face_controls) {
             case Kind::Image:
                 checkEq("Button", className(h), n + " class");
                 checkEq(BS_PUSHBUTTON, st & BS_TYPEMASK, n + " push button type");
-                // A picture button: its window text names it and is never drawn.
+                // A picture button: its window text names it and is never drawn,
+                // since it holds an image (a BS_BITMAP button without one draws its text).
                 expectBits(st, WS_TABSTOP | BS_BITMAP, 0, n + " style");
                 checkEq(s.spoken, text(h), n + " text");
+                check(sendA(h, BM_GETIMAGE, IMAGE_BITMAP).value_or(0) != 0, n + " holds an image");
                 break;
             case Kind::Check:
                 checkEq("Button", className(h), n + " class");

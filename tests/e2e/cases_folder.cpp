@@ -222,9 +222,11 @@ VIREO_E2E_CASE(choose_default_initial_selection) {
     p.closeAndCheck();
 }
 
-// Cancelling the browser keeps the stored default folder: same bytes, same time.
+// Cancelling the browser keeps the stored default folder: same bytes, same time;
+// and what SELECTION chose for this run stays on screen.
 VIREO_E2E_CASE(choose_default_cancel) {
     Scratch scratch;
+    TopLevelMusic top;
     std::string old = scratch.folder("Ancien");
     writeWav(old + "Vieux.wav", 1.5);
     writeWav(old + "Vieux 2.wav", 1.5);
@@ -233,16 +235,23 @@ VIREO_E2E_CASE(choose_default_cancel) {
     sleepMs(1100);  // a rewrite would now show in the modification time
     Player p(scratch.exe(), scratch.folder("cwd"));
     require(p.waitWindows(), "both windows are visible");
-    HWND browser = openBrowser(p, UserFolderButton);
+    HWND browser = openBrowser(p, SelectFolderButton);
+    check(browserSelect(p.process(), browser, L"C:\\Musique"), "C:\\Musique selected in the browser");
+    check(pressDialogButton(browser, IDOK), "OK closes the browser");
+    waitUntil([&] { return comboItems(p.control(TitleCombo)).size() == 3; }, 5000);
+    require(p.settle(), "the player is back in its loop");
+    sendA(p.control(TitleCombo), CB_SETCURSEL, 2);
+    browser = openBrowser(p, UserFolderButton);
     check(pressDialogButton(browser, IDCANCEL), "Cancel closes the browser");
     require(p.settle(), "the player is back in its loop");
     expectNoBox(p);
     checkEq(preferencesLine(old), readFile(scratch.ini()).value_or("<missing>"), "preferences file bytes");
     auto after = modificationTime(scratch.ini());
     check(before && after && sameTime(*before, *after), "preferences file modification time unchanged");
-    checkEq(old, text(p.control(FolderPathField)), "FolderPathField");
-    checkEq(countLabel(2), text(p.control(ContentLabel)), "ContentLabel");
-    expectListed(p, old, "stored folder");
+    checkEq(top.dir, text(p.control(FolderPathField)), "FolderPathField keeps the folder SELECTION chose");
+    checkEq(countLabel(3), text(p.control(ContentLabel)), "ContentLabel");
+    checkEq(joined(musicEntries(top.dir)), joined(comboItems(p.control(TitleCombo))), "the titles it listed");
+    checkEq(2, comboSelection(p.control(TitleCombo)), "the selection");
     p.closeAndCheck();
 }
 
@@ -280,6 +289,7 @@ VIREO_E2E_CASE(choose_default_readonly_ini) {
     }
     require(p.settle(), "the player is back in its loop");
     checkEq(preferencesLine(old), readFile(scratch.ini()).value_or("<missing>"), "preferences file unchanged");
+    check(!exists(scratch.ini() + ".new"), "no file left beside it");
     checkEq(old, text(p.control(FolderPathField)), "FolderPathField shows the older folder");
     checkEq(countLabel(1), text(p.control(ContentLabel)), "ContentLabel");
     expectListed(p, old, "older folder");

@@ -156,9 +156,36 @@ VIREO_E2E_CASE(keyboard_names_and_focus) {
     check(!findBox(p.pid()), "and open no box");
     checkEq(PlayButton, focusedId(p), "the focus stays on Play");
 
-    // Space on Play plays; Alt+F4 then closes the player as its close button does.
-    pressKey(VK_SPACE);
-    check(waitUntil([&] { return enabledStates(p.main(), kStateButtons) == "DEDEDD"; }, 3000), "Space on Play plays");
+    // The keyboard never goes dead: Space on a transport button disables it,
+    // and the focus moves on to the next enabled control in reading order.
+    auto spaceOn = [&](int from, const char* states, int focus, const std::string& what) {
+        pressKey(VK_SPACE);
+        check(waitUntil([&] { return enabledStates(p.main(), kStateButtons) == states; }, 3000), what);
+        waitUntil([&] { return focusedId(p) != from; }, 2000, 10);
+        checkEq(focus, focusedId(p), what + ": the focus moves on");
+        return focusedId(p);
+    };
+    at = spaceOn(PlayButton, "DEDEDD", PauseButton, "Space on Play plays");
+    checkEq(StopButton, at = tabFrom(p, at), "Tab from Pause, past the disabled Reprendre");
+    at = tabFrom(p, at, {VK_SHIFT});
+    at = spaceOn(PauseButton, "DDEEDD", ResumeButton, "Space on Pause pauses");
+    at = spaceOn(ResumeButton, "DEDEDD", StopButton, "Space on Reprendre plays on");
+    {
+        ColourCurtain other(RECT{10, 10, 310, 210}, RGB(90, 90, 90), true);  // another program, in front
+        check(waitUntil([&] { return focusedId(p) == 0; }, 2000), "another program has the keyboard");
+    }
+    SetForegroundWindow(p.backdrop());  // back through the taskbar
+    check(waitUntil([&] { return focusedId(p) == StopButton; }, 3000),
+          format("back on the strip, the focus is on Stop again (on %d)", focusedId(p)));
+    at = spaceOn(StopButton, "EDDDEE", VolumeButton, "Space on Stop stops");
+    // The end of a run disables Pause and Stop under the focus.
+    for (int i = 0; i < 20 && at != PlayButton; ++i) at = tabFrom(p, at, {VK_SHIFT});
+    at = spaceOn(PlayButton, "DEDEDD", PauseButton, "Space on Play plays again");
+    check(waitUntil([&] { return enabledStates(p.main(), kStateButtons) == "EDDDED"; }, 15000), "the run ends");
+    checkEq(VolumeButton, focusedId(p), "at the end of the run the focus is on the next enabled control");
+    checkEq(HelpButton, tabFrom(p, VolumeButton), "and Tab moves on");
+
+    // Alt+F4 closes the player as its close button does.
     pressKey(VK_F4, {VK_MENU});
     p.checkExitsCleanly(5000);
 }

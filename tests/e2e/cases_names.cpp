@@ -32,6 +32,16 @@ const std::string kPlaying = "DEDED", kEnded = "EDDDE";
 std::string countLabel(size_t n) { return " Contenu : " + std::to_string(n) + " titres"; }
 std::string timeText(double seconds) { return format("0:%02d", static_cast<int>(seconds)); }
 
+// As Notepad saves "UTF-16 LE" and "UTF-16 BE": the mark, then the units.
+std::string utf16(const std::wstring& w, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t u : w) {
+        const char lo = char(u & 0xFF), hi = char((u >> 8) & 0xFF);
+        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
 std::string utf8(const std::wstring& w) {
     int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string s(static_cast<size_t>(n), '\0');
@@ -211,8 +221,8 @@ VIREO_E2E_CASE(names_folder_any_script) {
 }
 
 // Vireo.ini as people write it: in Windows-1252, in UTF-8 with and without a
-// mark, without the final backslash, in quotes; and beside an exe whose own
-// folder the code page cannot spell.
+// mark, in UTF-16 of either byte order, without the final backslash, in
+// quotes; and beside an exe whose own folder the code page cannot spell.
 VIREO_E2E_CASE(names_ini_as_written) {
     Scratch scratch;
     const std::string french = scratch.folder("Mus\xE9" "e");
@@ -244,6 +254,8 @@ VIREO_E2E_CASE(names_ini_as_written) {
         {"without the final backslash", key + " = " + french.substr(0, french.size() - 1) + "\r\n", widen(french), 2},
         {"in quotes", key + " = \"" + french + "\"\r\n", widen(french), 2},
         {"beside an exe in a Cyrillic folder", bom + keyUtf8 + " = " + utf8(cyrillic) + "\r\n", cyrillic, 1, true},
+        {"UTF-16 LE, Cyrillic (Notepad)", utf16(L"R\u00E9pertoire = " + cyrillic + L"\r\n", false), cyrillic, 1},
+        {"UTF-16 BE, French (Notepad)", utf16(L"R\u00E9pertoire = " + widen(french) + L"\r\n", true), widen(french), 2},
     };
     for (const Case& c : cases) {
         const std::wstring ini = (c.cyrillicProgram ? programDir : widen(scratch.dir())) + L"Vireo.ini";

@@ -1,6 +1,6 @@
 // The strip, pixel for pixel, in its four states (Ready, Playing, Paused, Ended)
-// against golden images, for a mouse user: no keyboard focus shown, no tooltip,
-// the pointer away from the strip.
+// against golden images, for a mouse user: no tooltip, the pointer away from
+// the strip.
 //
 // The goldens are tests/e2e/golden/strip-<state>.png; wine-env.sh names that
 // folder in VIREO_E2E_GOLDEN. To record them again from the exe of this build:
@@ -319,9 +319,11 @@ void runStrip(Mode mode) {
     checkEq(" Contenu : 2 titres", text(s.c(ContentLabel)), "ContentLabel");
     checkEq(s.music, text(s.c(FolderPathField)), "FolderPathField");
 
-    // No focus cue shows: at the start the focus is on MainWindow itself, and a
-    // click focuses the button it presses, but each button pressed here is
-    // disabled by its own command, which takes the focus away from it.
+    // At the start the focus is on MainWindow itself; a click focuses the button
+    // it presses, and the command that disables that button moves the focus on
+    // to the next enabled one: Pause while playing, Reprendre while paused, the
+    // volume button once the run has ended. Windows hides its dotted rectangle
+    // from a mouse user; Wine keeps no such state and shows it, so the images do.
     const Shown& ready = kShown[0];
     const Shown& playing = kShown[1];
     const Shown& paused = kShown[2];

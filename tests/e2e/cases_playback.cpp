@@ -491,21 +491,50 @@ VIREO_E2E_CASE(wma_length_and_play) {
                                 "the libav ones for the decoder (gstreamer1.0-libav)");
 }
 
+// The columns of a display's client area that show text (its green on black).
+std::pair<int, int> inkColumns(const Shot& shot, HWND display) {
+    RECT r = screenRect(display);
+    InflateRect(&r, -2, -2);  // the sunken edge
+    int first = -1, last = -1;
+    for (int x = r.left; x < r.right; ++x)
+        for (int y = r.top; y < r.bottom; ++y)
+            if (GetGValue(shot.pixel(x, y)) > 90) {
+                if (first < 0) first = x - r.left;
+                last = x - r.left;
+                break;
+            }
+    return {first, last < 0 ? -1 : r.right - r.left - 1 - last};
+}
+
 // A title whose file holds less sound than its header promises (an interrupted
 // download): the device stops early and the elapsed time never reaches the
-// length. Once the position has stood still for 3 s the run moves on.
+// length. Once the position has stood still for 3 s the run moves on. Its
+// header promises the longest time a display shows, 999:59, which must be
+// drawn whole in its 35 pixels.
 VIREO_E2E_CASE(cut_title_moves_on) {
     Run run({{"01 Coupé.wav", 3.2}, {"02 Suite.wav", 1.5}});
     const std::string cut = run.music + "01 Coupé.wav";
     auto bytes = readFile(cut);
     require(bytes && bytes->size() > 1000, "the title to cut was written");
-    writeFile(cut, bytes->substr(0, 1000));  // the header and some 60 ms of sound
+    std::string head = bytes->substr(0, 1000);  // the header and some 60 ms of sound
+    const uint32_t promised = 59999u * 8000u * 2u;
+    for (int i = 0; i < 4; ++i) {
+        head[4 + i] = char(((36 + promised) >> (8 * i)) & 0xFF);
+        head[40 + i] = char((promised >> (8 * i)) & 0xFF);
+    }
+    writeFile(cut, head);
     run.start();
 
     DWORD t0 = GetTickCount();
     click(run.c(PlayButton));
-    require(run.reachPlaying(3, 3000, "after Play"), "the cut title plays");
-    checkEq("0:03", run.shown(DurationDisplay), "the length its header promises");
+    require(run.reachPlaying(59999, 3000, "after Play"), "the cut title plays");
+    checkEq("999:59", run.shown(DurationDisplay), "the length its header promises");
+    if (auto shot = captureScreen()) {
+        shot->save(shotPath(caseName()));
+        const auto [left, right] = inkColumns(*shot, run.c(DurationDisplay));
+        check(left >= 0 && left <= 3 && right >= 1,
+              format("999:59 is drawn whole in its display: ink from column %d, %d columns spare", left, right));
+    }
     auto next = [](const std::vector<Seen>& s) { return s.back().selection == 1 || ended(s); };
     auto seen = watch(run, t0, next, 10000);
     printWatch(seen);
