@@ -24,7 +24,9 @@ target_compile_options(vireo_core PRIVATE ${section_flags})
 
 file(GLOB win32_sources CONFIGURE_DEPENDS core/*_win32.cpp app/*_win32.cpp playback/*_win32.cpp library/*_win32.cpp ui/*_win32.cpp)
 add_executable(Vireo WIN32 ${win32_sources} app/vireo.rc)
-set_source_files_properties(app/vireo.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/app/vireo.manifest)
+# The resource compiler records no dependencies: name what the script embeds.
+file(GLOB_RECURSE embedded CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*)
+set_source_files_properties(app/vireo.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/app/vireo.manifest;${embedded}")
 # Only KnownDLLs at load time (tests/known_dlls.inc): the others come from the
 # system folder at run time (core/system_dlls_win32.cpp).
 target_link_libraries(Vireo PRIVATE vireo_core ole32 gdi32 user32 uuid)

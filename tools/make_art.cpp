@@ -2,9 +2,11 @@
 //
 //   make_art [--out DIR] [--preview DIR]
 //
-// DIR defaults to "assets". --preview also writes enlarged PNG copies (alpha
-// shown over a checkerboard) for looking at the artwork. The output is the
-// same byte for byte on every run: all noise comes from a fixed integer hash.
+// DIR defaults to "assets"; the pictures the player shows are also drawn for
+// other display scales, into DIR/s<percent>/. --preview also writes enlarged
+// PNG copies (alpha shown over a checkerboard) for looking at the artwork.
+// The output is the same byte for byte on every run: all noise comes from a
+// fixed integer hash.
 #include <png.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,12 +34,19 @@ RGBA Mix(RGBA p, RGBA q, float t) {
     return RGBA{p.r + (q.r - p.r) * t, p.g + (q.g - p.g) * t, p.b + (q.b - p.b) * t, p.a + (q.a - p.a) * t};
 }
 
-// Premultiplied pixels, composed with "over".
+// Premultiplied pixels, composed with "over". Pictures are drawn in design
+// units (the pixels of the 100 % picture); a canvas for another scale has
+// k device pixels per unit and round(size * k) pixels.
 struct Canvas {
-    int w, h;
+    int w, h;    // device pixels
+    int dw, dh;  // design units
+    float k;
     std::vector<RGBA> p;
-    Canvas(int width, int height) : w(width), h(height), p(size_t(width) * height) {}
+    Canvas(int width, int height, float scale = 1)
+        : w(int(std::lround(width * scale))), h(int(std::lround(height * scale))), dw(width), dh(height), k(scale),
+          p(size_t(w) * h) {}
     RGBA& at(int x, int y) { return p[size_t(y) * w + x]; }
+    const RGBA& at(int x, int y) const { return p[size_t(y) * w + x]; }
     void over(int x, int y, RGBA pm) {
         RGBA& d = at(x, y);
         const float k = 1.0f - pm.a;
@@ -59,23 +69,54 @@ struct Box {
     float x0, y0, x1, y1;
 };
 
-// Area-sampled fill: ss x ss samples per pixel, paint evaluated at each
-// sample inside the shape.
+// Area-sampled fill: ss x ss samples per device pixel, shape and paint
+// evaluated in design units at each sample; the box is in design units.
 void Fill(Canvas& c, const Shape& inside, const Paint& paint, Box box = {-1e9f, -1e9f, 1e9f, 1e9f}, int ss = 8) {
-    const int x0 = std::max(0, int(std::floor(box.x0))), y0 = std::max(0, int(std::floor(box.y0)));
-    const int x1 = std::min(c.w, int(std::ceil(box.x1))), y1 = std::min(c.h, int(std::ceil(box.y1)));
+    // Clamped before the conversion: the unbounded box times k is past int.
+    auto device = [&c](float v, int size) { return std::clamp(v * c.k, 0.0f, float(size)); };
+    const int x0 = int(std::floor(device(box.x0, c.w))), y0 = int(std::floor(device(box.y0, c.h)));
+    const int x1 = int(std::ceil(device(box.x1, c.w))), y1 = int(std::ceil(device(box.y1, c.h)));
+    const float k = c.k;
     const float n = float(ss * ss);
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             RGBA acc;
             for (int j = 0; j < ss; ++j)
                 for (int i = 0; i < ss; ++i) {
-                    const float sx = x + (i + 0.5f) / ss, sy = y + (j + 0.5f) / ss;
+                    const float sx = (x + (i + 0.5f) / ss) / k, sy = (y + (j + 0.5f) / ss) / k;
                     if (!inside(sx, sy)) continue;
                     const RGBA s = paint(sx, sy);
                     acc.r += s.r * s.a, acc.g += s.g * s.a, acc.b += s.b * s.a, acc.a += s.a;
                 }
             if (acc.a > 0) c.over(x, y, RGBA{acc.r / n, acc.g / n, acc.b / n, acc.a / n});
+        }
+}
+
+// A texture by design pixel: (col, row) picks its noise, (x, y) is the
+// position in design units with pixel centres on whole numbers.
+using Texture = std::function<RGBA(float x, float y, int col, int row)>;
+
+// Covers the device rows from firstRow on. At 100 % one sample per pixel, as
+// the texture has always been drawn; at other scales 4 x 4 samples per pixel,
+// so noise keeps its grain in design units and a row step is not lost.
+void Shade(Canvas& c, const Texture& t, int firstRow = 0) {
+    const int n = 4;
+    for (int y = firstRow; y < c.h; ++y)
+        for (int x = 0; x < c.w; ++x) {
+            if (c.k == 1) {
+                c.at(x, y) = t(float(x), float(y), x, y);
+                continue;
+            }
+            RGBA acc;
+            for (int j = 0; j < n; ++j)
+                for (int i = 0; i < n; ++i) {
+                    const float xd = (x + (i + 0.5f) / n) / c.k, yd = (y + (j + 0.5f) / n) / c.k;
+                    const int col = std::clamp(int(xd), 0, c.dw - 1), row = std::clamp(int(yd), 0, c.dh - 1);
+                    const RGBA s = t(xd - 0.5f, yd - 0.5f, col, row);
+                    acc.r += s.r * s.a, acc.g += s.g * s.a, acc.b += s.b * s.a, acc.a += s.a;
+                }
+            const float m = float(n * n);
+            c.at(x, y) = RGBA{acc.r / m, acc.g / m, acc.b / m, acc.a / m};
         }
 }
 
@@ -197,20 +238,20 @@ float LineNoise(float x, int row, float period, uint32_t seed) {
     return Noise(i, row, seed) * (1 - s) + Noise(i + 1, row, seed) * s;
 }
 
-// Brushed metal: a vertical light gradient with fine horizontal streaks.
-RGBA BrushedMetal(int x, int y, int h, float top, float bottom, uint32_t seed) {
-    const float t = h > 1 ? float(y) / (h - 1) : 0.0f;
+// Brushed metal: a vertical light gradient with fine horizontal streaks, one
+// streak per design row.
+RGBA BrushedMetal(float x, float y, int row, int h, float top, float bottom, uint32_t seed) {
+    const float t = h > 1 ? y / (h - 1) : 0.0f;
     float v = top + (bottom - top) * t;
-    v += (Noise(0, y, seed) - 0.5f) * 0.035f;
-    v += (LineNoise(float(x), y, 7.0f, seed + 1) - 0.5f) * 0.05f;
-    v += (LineNoise(float(x), y, 2.0f, seed + 2) - 0.5f) * 0.02f;
+    v += (Noise(0, row, seed) - 0.5f) * 0.035f;
+    v += (LineNoise(x, row, 7.0f, seed + 1) - 0.5f) * 0.05f;
+    v += (LineNoise(x, row, 2.0f, seed + 2) - 0.5f) * 0.02f;
     return RGBA{v * 0.985f, v * 0.99f, std::min(1.0f, v * 1.02f), 1.0f};
 }
 
-Canvas MetalCanvas(int w, int h, float top, float bottom, uint32_t seed) {
-    Canvas c(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) c.at(x, y) = BrushedMetal(x, y, h, top, bottom, seed);
+Canvas MetalCanvas(int w, int h, float top, float bottom, uint32_t seed, float k) {
+    Canvas c(w, h, k);
+    Shade(c, [=](float x, float y, int, int row) { return BrushedMetal(x, y, row, h, top, bottom, seed); });
     return c;
 }
 
@@ -362,23 +403,57 @@ std::vector<uint8_t> EncodeBmp(Canvas& c) {
     return v;
 }
 
-// One 32-bit entry with its AND mask (set where alpha is 0).
-std::vector<uint8_t> EncodeIco(Canvas& c) {
-    const uint32_t maskStride = ((uint32_t(c.w) + 31) / 32) * 4;
-    const uint32_t imageBytes = 40 + uint32_t(c.w) * c.h * 4 + maskStride * c.h;
+// 8-bit RGB (channels 3) or RGBA (channels 4) PNG of top-down rows.
+std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& pixels, int channels, bool interlaced) {
+    std::vector<uint8_t> out;
+    // Built before setjmp: a long jump must not skip a destructor.
+    std::vector<png_bytep> rows(static_cast<size_t>(h));
+    for (int y = 0; y < h; ++y) rows[size_t(y)] = const_cast<uint8_t*>(pixels.data()) + size_t(y) * w * channels;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t length) {
+            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + length);
+        },
+        nullptr);
+    png_set_compression_level(png, 9);
+    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8,
+                 channels == 3 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_interlace_handling(png);
+    png_write_image(png, rows.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// Straight-alpha bytes of the canvas, top-down, 3 or 4 channels.
+std::vector<uint8_t> Pixels(Canvas& c, int channels) {
     std::vector<uint8_t> v;
-    Put16(v, 0);
-    Put16(v, 1);
-    Put16(v, 1);
-    v.push_back(uint8_t(c.w));
-    v.push_back(uint8_t(c.h));
-    v.push_back(0);
-    v.push_back(0);
-    Put16(v, 1);
-    Put16(v, 32);
-    Put32(v, imageBytes);
-    Put32(v, 22);
-    InfoHeader(v, c.w, c.h * 2, 32, imageBytes - 40);
+    for (int y = 0; y < c.h; ++y)
+        for (int x = 0; x < c.w; ++x)
+            for (int ch = 0; ch < channels; ++ch) v.push_back(c.byte(x, y, ch));
+    return v;
+}
+
+bool WritePng(const std::string& path, Canvas& c, int channels, bool interlaced) {
+    const std::vector<uint8_t> png = EncodePng(c.w, c.h, Pixels(c, channels), channels, interlaced);
+    return !png.empty() && WriteFile(path, png);
+}
+
+// One 32-bit icon image: header, colours and the AND mask (set where alpha is 0).
+std::vector<uint8_t> IconImage(Canvas& c) {
+    const uint32_t maskStride = ((uint32_t(c.w) + 31) / 32) * 4;
+    std::vector<uint8_t> v;
+    InfoHeader(v, c.w, c.h * 2, 32, uint32_t(c.w) * c.h * 4 + maskStride * c.h);
     for (int y = c.h - 1; y >= 0; --y)
         for (int x = 0; x < c.w; ++x)
             for (int ch : {2, 1, 0, 3}) v.push_back(c.byte(x, y, ch));
@@ -391,38 +466,29 @@ std::vector<uint8_t> EncodeIco(Canvas& c) {
     return v;
 }
 
-// 8-bit RGBA PNG.
-bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgba, bool interlaced) {
-    // Built before setjmp: a long jump must not skip a destructor.
-    std::vector<png_bytep> rows(static_cast<size_t>(h));
-    for (int y = 0; y < h; ++y) rows[size_t(y)] = const_cast<uint8_t*>(rgba.data()) + size_t(y) * w * 4;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB_ALPHA,
-                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_set_interlace_handling(png);
-    png_write_image(png, rows.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
-}
-
-std::vector<uint8_t> Rgba(Canvas& c) {
+// An icon file of the given images, smallest first; a 256-pixel image is
+// stored as PNG, which keeps the file small.
+std::vector<uint8_t> EncodeIco(std::vector<Canvas>& images) {
+    std::vector<std::vector<uint8_t>> data;
+    for (Canvas& c : images)
+        data.push_back(c.w >= 256 ? EncodePng(c.w, c.h, Pixels(c, 4), 4, false) : IconImage(c));
     std::vector<uint8_t> v;
-    for (int y = 0; y < c.h; ++y)
-        for (int x = 0; x < c.w; ++x)
-            for (int ch = 0; ch < 4; ++ch) v.push_back(c.byte(x, y, ch));
+    Put16(v, 0);
+    Put16(v, 1);
+    Put16(v, uint16_t(images.size()));
+    uint32_t offset = 6 + 16 * uint32_t(images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        v.push_back(uint8_t(images[i].w));  // 256 is written as 0
+        v.push_back(uint8_t(images[i].h));
+        v.push_back(0);
+        v.push_back(0);
+        Put16(v, 1);
+        Put16(v, 32);
+        Put32(v, uint32_t(data[i].size()));
+        Put32(v, offset);
+        offset += uint32_t(data[i].size());
+    }
+    for (const auto& d : data) v.insert(v.end(), d.begin(), d.end());
     return v;
 }
 
@@ -442,7 +508,7 @@ bool WritePreview(const std::string& path, Canvas& c, int scale) {
             d[2] = uint8_t(std::lround(std::clamp(p.b + bg * k, 0.0f, 1.0f) * 255));
             d[3] = 255;
         }
-    return WritePng(path, w, h, v, false);
+    return WriteFile(path, EncodePng(w, h, v, 4, false));
 }
 
 // ---------------------------------------------------------------- pictures --
@@ -476,25 +542,26 @@ void DrawGlossyBall(Canvas& c, float cx, float cy, float r, RGBA base, RGBA dark
          {cx - r, cy - r, cx + r, cy}, 16);
 }
 
-Canvas Ball(RGBA base, RGBA dark, RGBA light) {
-    Canvas c(16, 16);
+Canvas Ball(RGBA base, RGBA dark, RGBA light, float k = 1) {
+    Canvas c(16, 16, k);
     DrawGlossyBall(c, 8.0f, 8.0f, 7.55f, base, dark, light);
     return c;
 }
 
 // The strip behind the controls. Rows 0-7 are transparent; 8-69 opaque.
-RGBA BandColour(int x, int y) {
+// The row picks the part of the band, y shades within it.
+RGBA BandColour(float x, float y, int col, int row) {
     // Bevels: exact colours, no texture.
     auto bevel = [](int i) { return Mix(Rgb(241, 241, 244), Rgb(178, 178, 194), i / 4.0f); };
-    if (y >= 8 && y <= 12) return bevel(y - 8);
-    if (y >= 65 && y <= 69) return bevel(y - 65);
+    if (row >= 8 && row <= 12) return bevel(row - 8);
+    if (row >= 65 && row <= 69) return bevel(row - 65);
     float v;
-    if (y <= 15) v = 0.93f + (y - 13) * 0.035f;  // rising out of the bevel's crease
-    else if (y <= 22) v = 1.0f;
-    else if (y <= 55) v = 1.0f - (y - 22) / 33.0f * (1.0f - 135 / 255.0f);
+    if (row <= 15) v = 0.93f + (y - 13) * 0.035f;  // rising out of the bevel's crease
+    else if (row <= 22) v = 1.0f;
+    else if (row <= 55) v = 1.0f - (y - 22) / 33.0f * (1.0f - 135 / 255.0f);
     else v = 135 / 255.0f - (y - 55) * 0.006f;
     // Faint horizontal brushing, kept below one grey level of average shift.
-    v += (LineNoise(float(x), y, 9.0f, 77) - 0.5f) * 0.018f + (Noise(x, y, 78) - 0.5f) * 0.008f;
+    v += (LineNoise(x, row, 9.0f, 77) - 0.5f) * 0.018f + (Noise(col, row, 78) - 0.5f) * 0.008f;
     v = std::clamp(v, 0.0f, 1.0f);
     return RGBA{v, v, std::min(1.0f, v * 1.012f), 1};
 }
@@ -519,10 +586,11 @@ void DrawProductName(Canvas& c, float x0, float x1, float baseline, float capHei
     Fill(c, Strokes(lines, st.stroke), Solid(Rgb(78, 78, 86)), box);
 }
 
-Canvas Backdrop() {
-    Canvas c(795, 70);
-    for (int y = 8; y < 70; ++y)
-        for (int x = 0; x < 795; ++x) c.at(x, y) = BandColour(x, y);
+// At any scale the band starts on a whole row (8 k is whole for every drawn
+// scale), and no row is partly transparent: the window relies on that.
+Canvas Backdrop(float k = 1) {
+    Canvas c(795, 70, k);
+    Shade(c, BandColour, int(std::lround(8 * k)));
     DrawProductName(c, 689.5f, 789.5f, 61.6f, 9.0f);
     return c;
 }
@@ -530,29 +598,33 @@ Canvas Backdrop() {
 Canvas PlainBackdrop() {
     // The band without its transparent top rows (one more row of the top bevel).
     Canvas c(795, 63);
-    for (int y = 0; y < 63; ++y)
-        for (int x = 0; x < 795; ++x) c.at(x, y) = BandColour(x, std::max(8, y + 7));
+    for (int y = 0; y < 63; ++y) {
+        const int row = std::max(8, y + 7);
+        for (int x = 0; x < 795; ++x) c.at(x, y) = BandColour(float(x), float(row), x, row);
+    }
     DrawProductName(c, 689.5f, 789.5f, 54.6f, 9.0f);
     return c;
 }
 
 const RGBA kInk = Rgb(12, 12, 14);
 
-Canvas Folder() {
-    Canvas c = MetalCanvas(37, 23, 0.88f, 0.74f, 11);
+Canvas Folder(float k = 1) {
+    Canvas c = MetalCanvas(37, 23, 0.88f, 0.74f, 11, k);
+    const Canvas metal = c;
     // Back of the folder with its tab.
     Fill(c, Polygon({{8, 18}, {8, 6.2f}, {9, 5.2f}, {14.2f, 5.2f}, {16, 7}, {27.2f, 7}, {28, 7.8f}, {28, 11}, {27, 18}}),
          Solid(kInk));
     // The open front flap, separated from the back by a sliver of metal.
     std::vector<P> flap{{11.2f, 10.6f}, {31.5f, 10.6f}, {27, 18.2f}, {7.2f, 18.2f}};
-    Fill(c, Strokes({{flap[0], flap[1]}, {flap[0], flap[3]}}, 1.6f),
-         [](float x, float y) { return BrushedMetal(int(x), int(y), 23, 0.88f, 0.74f, 11); });
+    Fill(c, Strokes({{flap[0], flap[1]}, {flap[0], flap[3]}}, 1.6f), [&metal](float x, float y) {
+        return metal.at(std::min(int(x * metal.k), metal.w - 1), std::min(int(y * metal.k), metal.h - 1));
+    });
     Fill(c, Polygon(flap), Solid(kInk));
     return c;
 }
 
-Canvas PauseBars(bool red) {
-    Canvas c = MetalCanvas(42, 14, 0.88f, 0.74f, red ? 31 : 21);
+Canvas PauseBars(bool red, float k = 1) {
+    Canvas c = MetalCanvas(42, 14, 0.88f, 0.74f, red ? 31 : 21, k);
     for (float x0 : {16.5f, 22.5f}) {
         const Box box{x0 - 1, 1, x0 + 5, 13};
         if (!red) {
@@ -566,20 +638,20 @@ Canvas PauseBars(bool red) {
     return c;
 }
 
-Canvas Play() {
-    Canvas c = MetalCanvas(42, 15, 0.88f, 0.74f, 41);
+Canvas Play(float k = 1) {
+    Canvas c = MetalCanvas(42, 15, 0.88f, 0.74f, 41, k);
     Fill(c, Polygon({{17.0f, 2.5f}, {26.0f, 7.5f}, {17.0f, 12.5f}}), Solid(kInk));
     return c;
 }
 
-Canvas Stop() {
-    Canvas c = MetalCanvas(42, 15, 0.88f, 0.74f, 51);
+Canvas Stop(float k = 1) {
+    Canvas c = MetalCanvas(42, 15, 0.88f, 0.74f, 51, k);
     Fill(c, RoundRect(16.5f, 3.0f, 25.5f, 12.0f, 0.6f), Solid(kInk));
     return c;
 }
 
-Canvas User() {
-    Canvas c = MetalCanvas(36, 27, 0.95f, 0.84f, 61);
+Canvas User(float k = 1) {
+    Canvas c = MetalCanvas(36, 27, 0.95f, 0.84f, 61, k);
     // Headphones: band, yokes and cups.
     const float cx = 18, cy = 12.2f;
     Fill(c, Strokes({Arc(cx, cy, 8.2f, 8.0f, 180, 0, 32)}, 1.9f), Solid(kInk));
@@ -602,7 +674,7 @@ Canvas User() {
 }
 
 Canvas WebBadge() {
-    Canvas c = MetalCanvas(47, 22, 0.9f, 0.76f, 71);
+    Canvas c = MetalCanvas(47, 22, 0.9f, 0.76f, 71, 1);
     const Shape badge = RoundRect(3.5f, 3.5f, 43.5f, 18.5f, 6.5f);
     Fill(c, RoundRect(3, 3.6f, 44, 19.4f, 7), Solid(Rgb(0, 0, 0, 0.35f)));  // soft shadow
     Fill(c, badge, VerticalGradient(3.5f, Rgb(80, 150, 230), 18.5f, Rgb(18, 62, 150)));
@@ -671,8 +743,8 @@ Canvas Globe() {
     return c;
 }
 
-Canvas WebEmblem() {
-    Canvas c(16, 16);
+Canvas WebEmblem(float k = 1) {
+    Canvas c(16, 16, k);
     DrawGlossyBall(c, 8, 8, 7.5f, Rgb(82, 84, 92), Rgb(26, 26, 30), Rgb(110, 112, 120), 0.38f);
     // A plain globe: rim, one meridian, the equator.
     const RGBA light = Rgb(232, 236, 244);
@@ -710,8 +782,8 @@ void Speaker(Canvas& c, float x, float y, float s, RGBA top, RGBA bottom) {
     Fill(c, shape, VerticalGradient(y, top, y + 13 * s, bottom));
 }
 
-Canvas Volume() {
-    Canvas c(16, 16);
+Canvas Volume(float k = 1) {
+    Canvas c(16, 16, k);
     Speaker(c, 0.6f, 1.5f, 1.0f, Rgb(95, 98, 108), Rgb(22, 22, 28));
     const RGBA wave = Rgb(45, 48, 58);
     Fill(c, Strokes({Arc(8.2f, 8.0f, 2.6f, 2.6f, -50, 50, 12)}, 1.3f), Solid(wave));
@@ -729,8 +801,8 @@ Canvas Mute() {
 }
 
 // The program icon: a blue pair of beamed notes before a dark loudspeaker.
-Canvas ProgramIcon() {
-    Canvas c(48, 48);
+Canvas ProgramIcon(int size) {
+    Canvas c(48, 48, size / 48.0f);
     // Cabinet with a woofer and a tweeter.
     const Shape cabinet = RoundRect(3, 5, 31, 45, 4);
     Fill(c, RoundRect(3.5f, 6.5f, 32, 46.5f, 4.5f), Solid(Rgb(0, 0, 0, 0.3f)));  // shadow
@@ -753,21 +825,27 @@ Canvas ProgramIcon() {
     // Notes: two heads, two stems, a double beam; white edge first.
     const float slope = -0.22f;
     const P head1{22.5f, 38.5f}, head2{38.5f, 35.0f};
-    const float sx1 = head1.x + 3.5f, sx2 = head2.x + 3.5f;
+    // Below the design size the stems would blur into faint grey: there each
+    // is at least a device pixel wide, centred on a pixel column, and the
+    // white edge at least half a pixel.
+    const float k = c.k;
+    auto column = [k](float x) { return k < 1 ? (std::floor(x * k) + 0.5f) / k : x; };
+    const float stem = k < 1 ? std::max(1.9f, 1 / k) : 1.9f, edge = k < 1 ? std::max(1.3f, 0.5f / k) : 1.3f;
+    const float sx1 = column(head1.x + 3.5f), sx2 = column(head2.x + 3.5f);
     const float top1 = 11.5f, top2 = top1 + slope * (sx2 - sx1);
     auto notes = [&](float grow) {
         Shape s = Union(Ellipse(head1.x, head1.y, 4.4f + grow, 3.1f + grow, -25),
                         Ellipse(head2.x, head2.y, 4.4f + grow, 3.1f + grow, -25));
         s = Union(s, Strokes({{{sx1, head1.y - 0.5f}, {sx1, top1}}, {{sx2, head2.y - 0.5f}, {sx2, top2}}},
-                             1.9f + 2 * grow));
+                             stem + 2 * grow));
         for (float off : {0.0f, 5.0f})
-            s = Union(s, Polygon({{sx1 - 0.95f - grow, top1 + off - 0.2f - grow},
-                                  {sx2 + 0.95f + grow, top2 + off - 0.2f - grow},
-                                  {sx2 + 0.95f + grow, top2 + off + 3.2f + grow},
-                                  {sx1 - 0.95f - grow, top1 + off + 3.2f + grow}}));
+            s = Union(s, Polygon({{sx1 - stem / 2 - grow, top1 + off - 0.2f - grow},
+                                  {sx2 + stem / 2 + grow, top2 + off - 0.2f - grow},
+                                  {sx2 + stem / 2 + grow, top2 + off + 3.2f + grow},
+                                  {sx1 - stem / 2 - grow, top1 + off + 3.2f + grow}}));
         return s;
     };
-    Fill(c, notes(1.3f), Solid(Rgb(255, 255, 255, 0.95f)));
+    Fill(c, notes(edge), Solid(Rgb(255, 255, 255, 0.95f)));
     Fill(c, notes(0), [](float x, float y) {
         return Mix(Rgb(70, 150, 255), Rgb(10, 55, 170), (y - 10) / 32 + (x - 22) / 60);
     });
@@ -776,6 +854,12 @@ Canvas ProgramIcon() {
          Solid(Rgb(255, 255, 255, 0.6f)));
     return c;
 }
+
+// The scales besides 100 % at which the shown pictures are drawn, percent.
+const int kScales[] = {125, 150, 175, 200, 250, 300};
+
+// The program icon's sizes; 48 is its design size.
+const int kIconSizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
 
 struct Output {
     std::string dir, preview;
@@ -787,29 +871,39 @@ struct Output {
             ++failures;
         }
     }
+    static bool MakeDir(const std::string& path) {
+        std::error_code error;
+        std::filesystem::create_directories(path, error);
+        return !error;
+    }
     std::vector<Canvas> small;
 
-    void previewOf(const std::string& name, Canvas& c) {
+    // Enlarged so that every scale shows at the same size as 100 %.
+    void previewOf(const std::string& sub, const std::string& name, Canvas& c) {
         if (preview.empty()) return;
-        const int scale = c.w > 100 ? 2 : 12;
-        check(WritePreview(preview + "/" + name + ".png", c, scale), name);
-        if (c.w <= 100) {
+        const std::string at = preview + sub + "/";
+        check(MakeDir(at), at);
+        auto zoom = [&c](float z) { return std::max(1, int(std::lround(z / c.k))); };
+        check(WritePreview(at + name + ".png", c, zoom(c.dw > 100 ? 2 : 12)), name);
+        if (c.dw <= 100) {
             small.push_back(c);
         } else {  // the right end, where the name is, closer
-            Canvas end(200, c.h);
+            const int ew = int(std::lround(200 * c.k));
+            Canvas end(ew, c.h);
             for (int y = 0; y < c.h; ++y)
-                for (int x = 0; x < 200; ++x) end.at(x, y) = c.at(c.w - 200 + x, y);
-            check(WritePreview(preview + "/" + name + "_end.png", end, 6), name);
+                for (int x = 0; x < ew; ++x) end.at(x, y) = c.at(c.w - ew + x, y);
+            check(WritePreview(at + name + "_end.png", end, zoom(6)), name);
         }
     }
 
-    // All small pictures side by side on one sheet, at 6 times their size.
-    void sheet() {
+    // The small pictures of one scale side by side on one sheet, as large as
+    // at 6 times the 100 % size.
+    void sheet(const std::string& sub, float k) {
         if (preview.empty() || small.empty()) return;
         int w = 0, h = 0, x = 0, rowH = 0;
         std::vector<P> at;
         for (const Canvas& c : small) {
-            if (x + c.w + 2 > 180) x = 0, h += rowH + 2, rowH = 0;
+            if (x + c.w + 2 > 180 * k) x = 0, h += rowH + 2, rowH = 0;
             at.push_back({float(x + 1), float(h + 1)});
             x += c.w + 2, rowH = std::max(rowH, c.h);
             w = std::max(w, x);
@@ -820,19 +914,37 @@ struct Output {
             for (int y = 0; y < small[i].h; ++y)
                 for (int xx = 0; xx < small[i].w; ++xx)
                     all.at(int(at[i].x) + xx, int(at[i].y) + y) = small[i].at(xx, y);
-        check(WritePreview(preview + "/sheet.png", all, 6), "sheet");
+        check(WritePreview(preview + sub + "/sheet.png", all, std::max(1, int(std::lround(6 / k)))), "sheet");
+        small.clear();
     }
     void bmp(const std::string& name, Canvas c) {
         check(WriteFile(dir + "/" + name + ".bmp", EncodeBmp(c)), name);
-        previewOf(name, c);
+        previewOf("", name, c);
     }
     void ico(const std::string& name, Canvas c) {
-        check(WriteFile(dir + "/" + name + ".ico", EncodeIco(c)), name);
-        previewOf(name, c);
+        std::vector<Canvas> one{c};
+        check(WriteFile(dir + "/" + name + ".ico", EncodeIco(one)), name);
+        previewOf("", name, c);
+    }
+    // An icon of several sizes; the design size goes to the sheet.
+    void icon(const std::string& name, std::vector<Canvas> sizes, int designSize) {
+        check(WriteFile(dir + "/" + name + ".ico", EncodeIco(sizes)), name);
+        for (Canvas& c : sizes) {
+            if (c.w == designSize) previewOf("", name, c);
+            else if (!preview.empty())
+                check(WritePreview(preview + "/" + name + "_" + std::to_string(c.w) + ".png", c,
+                                   std::max(1, 12 * designSize / c.w)), name);
+        }
     }
     void png(const std::string& name, Canvas c, bool interlaced) {
-        check(WritePng(dir + "/" + name + ".png", c.w, c.h, Rgba(c), interlaced), name);
-        previewOf(name, c);
+        check(WritePng(dir + "/" + name + ".png", c, 4, interlaced), name);
+        previewOf("", name, c);
+    }
+    // A picture drawn for another scale, into s<percent>/.
+    void drawn(int percent, const std::string& name, Canvas c, int channels) {
+        const std::string sub = "/s" + std::to_string(percent);
+        check(MakeDir(dir + sub) && WritePng(dir + sub + "/" + name + ".png", c, channels, false), name);
+        previewOf(sub, name, c);
     }
 };
 
@@ -850,6 +962,16 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    struct BallColours {
+        const char* name;
+        RGBA base, dark, light;
+    };
+    const BallColours balls[] = {
+        {"21_orange_ball", Rgb(255, 150, 20), Rgb(150, 55, 0), Rgb(255, 215, 120)},
+        {"22_red_ball", Rgb(235, 40, 30), Rgb(115, 5, 5), Rgb(255, 130, 110)},
+        {"23_blue_ball", Rgb(45, 120, 235), Rgb(8, 35, 120), Rgb(120, 200, 255)},
+        {"24_green_ball", Rgb(60, 190, 50), Rgb(10, 85, 10), Rgb(170, 250, 130)},
+    };
     out.bmp("00_plain_backdrop", PlainBackdrop());
     out.bmp("01_folder", Folder());
     out.bmp("02_pause", PauseBars(false));
@@ -867,11 +989,27 @@ int main(int argc, char** argv) {
     out.ico("14_mute", Mute());
     out.ico("15_volume", Volume());
     out.png("20_backdrop", Backdrop(), true);
-    out.png("21_orange_ball", Ball(Rgb(255, 150, 20), Rgb(150, 55, 0), Rgb(255, 215, 120)), false);
-    out.png("22_red_ball", Ball(Rgb(235, 40, 30), Rgb(115, 5, 5), Rgb(255, 130, 110)), false);
-    out.png("23_blue_ball", Ball(Rgb(45, 120, 235), Rgb(8, 35, 120), Rgb(120, 200, 255)), false);
-    out.png("24_green_ball", Ball(Rgb(60, 190, 50), Rgb(10, 85, 10), Rgb(170, 250, 130)), false);
-    out.ico("vireo", ProgramIcon());
-    out.sheet();
+    for (const BallColours& b : balls) out.png(b.name, Ball(b.base, b.dark, b.light), false);
+    std::vector<Canvas> icons;
+    for (int size : kIconSizes) icons.push_back(ProgramIcon(size));
+    out.icon("vireo", icons, 48);
+    out.sheet("", 1);
+
+    // The shown pictures again for the other scales: RGB for the bitmaps,
+    // RGBA for the rest.
+    for (int percent : kScales) {
+        const float k = percent / 100.0f;
+        out.drawn(percent, "01_folder", Folder(k), 3);
+        out.drawn(percent, "02_pause", PauseBars(false, k), 3);
+        out.drawn(percent, "03_resume", PauseBars(true, k), 3);
+        out.drawn(percent, "04_play", Play(k), 3);
+        out.drawn(percent, "05_stop", Stop(k), 3);
+        out.drawn(percent, "06_user", User(k), 3);
+        out.drawn(percent, "11_web", WebEmblem(k), 4);
+        out.drawn(percent, "15_volume", Volume(k), 4);
+        out.drawn(percent, "20_backdrop", Backdrop(k), 4);
+        for (const BallColours& b : balls) out.drawn(percent, b.name, Ball(b.base, b.dark, b.light, k), 4);
+        out.sheet("/s" + std::to_string(percent), k);
+    }
     return out.failures == 0 ? 0 : 1;
 }

@@ -34,21 +34,47 @@ PlatformImages::PlatformImages(HMODULE module) : module_(module ? module : GetMo
 
 PlatformImages::~PlatformImages() { release(); }
 
+namespace {
+
+// The resource's bytes, or false when the module has none.
+bool FindPictureFile(HMODULE module, int id, const uint8_t** data, DWORD* size) {
+    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HGLOBAL global = res ? LoadResource(module, res) : nullptr;
+    *data = static_cast<const uint8_t*>(global ? LockResource(global) : nullptr);
+    *size = res ? SizeofResource(module, res) : 0;
+    return *data && *size != 0;
+}
+
+}  // namespace
+
 bool PlatformImages::decode(int n) {
     if (!IsPictureNumber(n)) return false;
     drop(n);
-    HRSRC res = FindResourceA(module_, MAKEINTRESOURCEA(kResourceBase + n), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
-    HGLOBAL global = res ? LoadResource(module_, res) : nullptr;
-    const void* data = global ? LockResource(global) : nullptr;
-    const DWORD size = res ? SizeofResource(module_, res) : 0;
-    if (!data || size == 0) return false;
-    return decode(n, static_cast<const uint8_t*>(data), size);
+    const uint8_t* data;
+    DWORD size;
+    if (!FindPictureFile(module_, kResourceBase + n, &data, &size)) return false;
+    return decode(n, data, size);
+}
+
+bool PlatformImages::decode(int n, unsigned dpi) {
+    if (dpi == kDesignDpi) return decode(n);
+    if (!IsPictureNumber(n)) return false;
+    drop(n);
+    const uint8_t* data;
+    DWORD size;
+    if (!FindPictureFile(module_, PictureResource(n, DrawnScaleFor(n, dpi)), &data, &size)) return false;
+    return store_.decode(n, data, size, dpi) && adopt(n);
 }
 
 bool PlatformImages::decode(int n, const uint8_t* data, size_t size) {
     if (!IsPictureNumber(n)) return false;
     drop(n);
-    if (!store_.decode(n, data, size)) return false;
+    return store_.decode(n, data, size) && adopt(n);
+}
+
+// Makes the platform object of the decoded picture n, which then holds the
+// pixels.
+bool PlatformImages::adopt(int n) {
     Picture& p = *store_.get(n);
     Entry& e = entries_[n];
     if (p.icon) {
@@ -61,7 +87,6 @@ bool PlatformImages::decode(int n, const uint8_t* data, size_t size) {
         drop(n);
         return false;
     }
-    // The platform object holds the pixels from now on.
     p.pixels = {};
     p.iconImage = {};
     return true;

@@ -13,8 +13,9 @@ namespace vireo {
 
 class PlatformImages {
 public:
-    // Pictures are read from the RCDATA resources 100 + number of `module`
-    // (the program itself when null).
+    // Pictures are read from the RCDATA resources of `module` (the program
+    // itself when null): 100 + number, and percent * 100 + number for the
+    // pictures drawn at other scales.
     explicit PlatformImages(HMODULE module = nullptr);
     ~PlatformImages();
     PlatformImages(const PlatformImages&) = delete;
@@ -23,6 +24,10 @@ public:
     // Loads and decodes picture n, replacing (and freeing) an earlier one.
     // On failure the number is left empty.
     bool decode(int n);
+    // Picture n for `dpi`: the set drawn for that scale, or else the nearest
+    // larger one resampled to the 100 % size times dpi / 96 (see
+    // ImageStore::decode). At 96 dpi exactly decode(n).
+    bool decode(int n, unsigned dpi);
     // The same from a file image already in memory.
     bool decode(int n, const uint8_t* data, size_t size);
 
@@ -44,6 +49,7 @@ private:
         void* bits = nullptr;
     };
     void drop(int n);
+    bool adopt(int n);
 
     HMODULE module_;
     ImageStore store_;

@@ -2,6 +2,9 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <new>
@@ -374,11 +377,195 @@ bool DecodePicture(const uint8_t* data, size_t size, Picture& out) {
     return false;
 }
 
+// ---- display scales ----
+
+PictureDesign DesignOf(int n) {
+    static const PictureDesign kDesigns[kPictureSlots] = {
+        {795, 63, false, false}, {37, 23, false, true}, {42, 14, false, true}, {42, 14, false, true},
+        {42, 15, false, true},   {42, 15, false, true}, {36, 27, false, true}, {47, 22, false, false},
+        {16, 16, true, false},   {16, 16, true, false}, {16, 16, true, false}, {16, 16, true, true},
+        {16, 16, true, false},   {16, 16, true, false}, {16, 16, true, false}, {16, 16, true, true},
+        {},                      {},                    {},                    {},
+        {795, 70, false, true},  {16, 16, false, true}, {16, 16, false, true}, {16, 16, false, true},
+        {16, 16, false, true},
+    };
+    return IsPictureNumber(n) ? kDesigns[n] : PictureDesign{};
+}
+
+int DrawnScaleFor(int n, unsigned dpi) {
+    if (!DesignOf(n).everyScale) return 100;
+    for (int percent : kDrawnScales)
+        if (uint64_t{dpi} * 100 <= uint64_t{kDesignDpi} * percent) return percent;
+    return kDrawnScales[std::size(kDrawnScales) - 1];
+}
+
+int ScaledLength(int length, unsigned dpi) {
+    if (length <= 0) return 0;
+    const uint64_t scaled = (uint64_t(length) * dpi + kDesignDpi / 2) / kDesignDpi;
+    return scaled > INT_MAX ? INT_MAX : static_cast<int>(scaled);
+}
+
+namespace {
+
+// Premultiplied blue, green, red and alpha (0..1) per pixel, rows as stored.
+struct Plane {
+    int width = 0, height = 0;
+    std::vector<float> v;
+    float* at(int x, int y) { return v.data() + (size_t(y) * width + x) * 4; }
+};
+
+// Source taps of each output index along one direction.
+struct Taps {
+    std::vector<int> first, count;
+    std::vector<float> weight;  // count[i] weights from offset[i]
+    std::vector<size_t> offset;
+};
+
+Taps TapsFor(int in, int out) {
+    Taps t;
+    const double ratio = double(in) / out;
+    for (int o = 0; o < out; ++o) {
+        t.offset.push_back(t.weight.size());
+        if (out < in) {
+            // The source span this pixel covers, each source pixel weighted
+            // by its overlap.
+            const double lo = o * ratio, hi = std::min(double(in), (o + 1) * ratio);
+            const int i0 = int(lo), i1 = std::min(in, int(std::ceil(hi)));
+            t.first.push_back(i0);
+            t.count.push_back(i1 - i0);
+            for (int i = i0; i < i1; ++i)
+                t.weight.push_back(float((std::min(hi, i + 1.0) - std::max(lo, double(i))) / (hi - lo)));
+        } else {
+            // Centres aligned; past the outer centres the edge pixel holds.
+            const double u = std::clamp((o + 0.5) * ratio - 0.5, 0.0, double(in - 1));
+            const int i0 = std::min(int(u), in - 1);
+            const float f = float(u - i0);
+            t.first.push_back(i0);
+            t.count.push_back(f > 0 ? 2 : 1);
+            t.weight.push_back(1 - f);
+            if (f > 0) t.weight.push_back(f);
+        }
+    }
+    return t;
+}
+
+// One direction at a time: along rows (horizontal) or columns.
+bool ResampleAxis(Plane& in, int size, bool horizontal, Plane& out) noexcept {
+    Taps t;
+    try {
+        t = TapsFor(horizontal ? in.width : in.height, size);
+        out.width = horizontal ? size : in.width;
+        out.height = horizontal ? in.height : size;
+        out.v.assign(size_t(out.width) * out.height * 4, 0.0f);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) {
+            const int o = horizontal ? x : y;
+            float* d = out.at(x, y);
+            for (int k = 0; k < t.count[o]; ++k) {
+                const int i = t.first[o] + k;
+                const float w = t.weight[t.offset[o] + k];
+                const float* s = horizontal ? in.at(i, y) : in.at(x, i);
+                for (int c = 0; c < 4; ++c) d[c] += s[c] * w;
+            }
+        }
+    return true;
+}
+
+}  // namespace
+
+bool ResamplePicture(const Picture& in, int width, int height, Picture& out) {
+    const bool alpha = in.depth == 32;
+    if ((in.depth != 24 && !alpha) || in.width <= 0 || in.height <= 0 ||
+        in.pixels.size() < in.stride() * in.height || !SizeAcceptable(width, height))
+        return Fail(out);
+    const int bpp = in.depth / 8;
+    Plane src, mid, dst;
+    bool twoLevel = true;  // alpha only 0 and 255
+    try {
+        src.width = in.width, src.height = in.height;
+        src.v.resize(size_t(in.width) * in.height * 4);
+    } catch (const std::bad_alloc&) {
+        return Fail(out);
+    }
+    for (int y = 0; y < in.height; ++y)
+        for (int x = 0; x < in.width; ++x) {
+            const uint8_t* s = in.pixels.data() + y * in.stride() + x * bpp;
+            const float a = alpha ? s[3] / 255.0f : 1.0f;
+            twoLevel &= !alpha || s[3] == 0 || s[3] == 255;
+            float* d = src.at(x, y);
+            d[0] = s[0] * a, d[1] = s[1] * a, d[2] = s[2] * a, d[3] = a;
+        }
+    // The narrower intermediate first: it is never larger than the bigger
+    // of the two pictures.
+    const bool rowsFirst = int64_t{width} * in.height <= int64_t{height} * in.width;
+    if (!ResampleAxis(src, rowsFirst ? width : height, rowsFirst, mid) ||
+        !ResampleAxis(mid, rowsFirst ? height : width, !rowsFirst, dst))
+        return Fail(out);
+
+    Picture pic;
+    pic.width = static_cast<int16_t>(width);
+    pic.height = static_cast<int16_t>(height);
+    pic.depth = in.depth;
+    if (!Allocate(pic.pixels, pic.stride() * height)) return Fail(out);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const float* s = dst.at(x, y);
+            uint8_t* d = pic.pixels.data() + y * pic.stride() + x * bpp;
+            const float a = std::clamp(s[3], 0.0f, 1.0f);
+            const uint8_t a8 = twoLevel ? (a >= 0.5f ? 255 : 0) : static_cast<uint8_t>(std::lround(a * 255));
+            if (alpha) d[3] = a8;
+            if (a8 == 0) continue;  // transparent: black
+            for (int c = 0; c < 3; ++c) d[c] = static_cast<uint8_t>(std::lround(std::clamp(s[c] / s[3], 0.0f, 255.0f)));
+        }
+    if (in.icon && !MakeIcon(pic)) return Fail(out);
+    out = std::move(pic);
+    return true;
+}
+
+bool MakeIcon(Picture& p) {
+    if (p.depth != 32 || p.width <= 0 || p.height <= 0 || p.pixels.size() < p.stride() * p.height) return false;
+    const size_t colours = p.stride() * p.height, maskStride = Picture::RowStride(p.width, 1);
+    std::vector<uint8_t> image;
+    if (!Allocate(image, 40 + colours + maskStride * p.height)) return false;
+    auto put32 = [&image](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) image[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    put32(0, 40);
+    put32(4, static_cast<uint32_t>(p.width));
+    put32(8, static_cast<uint32_t>(p.height) * 2);  // colours and mask
+    image[12] = 1;                                  // planes
+    image[14] = 32;                                 // bits
+    put32(20, static_cast<uint32_t>(image.size() - 40));
+    std::memcpy(image.data() + 40, p.pixels.data(), colours);
+    uint8_t* mask = image.data() + 40 + colours;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (p.pixels[y * p.stride() + 4 * x + 3] == 0) mask[y * maskStride + x / 8] |= uint8_t(0x80 >> (x % 8));
+    p.icon = true;
+    p.iconImage = std::move(image);
+    return true;
+}
+
 // ---- ImageStore ----
 
 bool ImageStore::decode(int n, const uint8_t* data, size_t size) {
     if (!IsPictureNumber(n)) return false;
     return DecodePicture(data, size, pictures_[n]);
+}
+
+bool ImageStore::decode(int n, const uint8_t* data, size_t size, unsigned dpi) {
+    if (!decode(n, data, size)) return false;
+    Picture& p = pictures_[n];
+    const PictureDesign design = DesignOf(n);
+    const int width = ScaledLength(design.width, dpi), height = ScaledLength(design.height, dpi);
+    bool ok = true;
+    if (p.width != width || p.height != height) ok = ResamplePicture(p, width, height, p);
+    if (ok && design.icon && !p.icon) ok = MakeIcon(p);
+    if (!ok) p.clear();
+    return ok;
 }
 
 void ImageStore::clear(int n) {

@@ -9,6 +9,7 @@
 #include <csetjmp>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <regex>
@@ -74,18 +75,38 @@ AlphaUse Alphas(const Picture& p) {
 
 // ------------------------------------------------------------ the assets ---
 
+// The file of a picture drawn at another scale.
+std::string Drawn(const Asset& a, int percent) {
+    const std::string file = a.file;
+    return percent == 100 ? file : "s" + std::to_string(percent) + "/" + file.substr(0, file.find('.')) + ".png";
+}
+
+unsigned DpiOf(int percent) { return unsigned(percent) * 96 / 100; }
+
+const Asset& AssetOf(int n) {
+    return *std::find_if(std::begin(kAssets), std::end(kAssets), [n](const Asset& a) { return a.number == n; });
+}
+
+// Every picture at 100 %, the shown ones at every scale: round(size * scale).
 TEST(PictureAssets, EveryPictureDecodesWithItsSizeAndDepth) {
     for (const Asset& a : kAssets) {
-        SCOPED_TRACE(a.file);
-        const Bytes file = ReadAsset(a.file);
-        ASSERT_FALSE(file.empty());
-        Picture p;
-        ASSERT_TRUE(DecodePicture(file.data(), file.size(), p));
-        EXPECT_EQ(p.width, a.width);
-        EXPECT_EQ(p.height, a.height);
-        EXPECT_EQ(p.depth, a.depth);
-        EXPECT_EQ(p.icon, a.number >= 8 && a.number <= 15);
-        EXPECT_EQ(p.pixels.size(), Picture::RowStride(a.width, a.depth) * a.height);
+        const PictureDesign d = DesignOf(a.number);
+        EXPECT_EQ(d.width, a.width) << a.file;
+        EXPECT_EQ(d.height, a.height) << a.file;
+        EXPECT_EQ(d.icon, a.number >= 8 && a.number <= 15) << a.file;
+        for (int percent : kDrawnScales) {
+            if (percent != 100 && !d.everyScale) continue;
+            SCOPED_TRACE(Drawn(a, percent));
+            const Bytes file = ReadAsset(Drawn(a, percent));
+            ASSERT_FALSE(file.empty());
+            Picture p;
+            ASSERT_TRUE(DecodePicture(file.data(), file.size(), p));
+            EXPECT_EQ(p.width, ScaledLength(a.width, DpiOf(percent)));
+            EXPECT_EQ(p.height, ScaledLength(a.height, DpiOf(percent)));
+            EXPECT_EQ(p.depth, a.depth);
+            EXPECT_EQ(p.icon, d.icon && percent == 100);
+            EXPECT_EQ(p.pixels.size(), p.stride() * p.height);
+        }
     }
 }
 
@@ -111,45 +132,61 @@ TEST(PictureAssets, BitmapsAreUncompressed24BitWithInfoHeader) {
     }
 }
 
-TEST(PictureAssets, BackdropIsInterlacedWithTransparentTopRowsAndOpaqueBand) {
-    const Bytes f = ReadAsset("20_backdrop.png");
-    ASSERT_GT(f.size(), 33u);
-    EXPECT_EQ(f[24], 8);  // bit depth
-    EXPECT_EQ(f[25], 6);  // RGBA
-    EXPECT_EQ(f[28], 1);  // Adam7
-    Picture p;
-    ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
-    ASSERT_EQ(p.width, 795);
-    ASSERT_EQ(p.height, 70);
-    ASSERT_EQ(p.depth, 32);
-    for (int y = 0; y < 70; ++y)
-        for (int x = 0; x < 795; ++x) ASSERT_EQ(At(p, x, y)[3], y < 8 ? 0 : 255) << x << "," << y;
-    // The bevel colours at the top of the band.
-    for (int x : {0, 400, 794}) {
-        EXPECT_EQ(At(p, x, 8)[0], 244);
-        EXPECT_EQ(At(p, x, 8)[2], 241);
-        EXPECT_EQ(At(p, x, 12)[0], 194);
-        EXPECT_EQ(At(p, x, 12)[2], 178);
-    }
-    // Shaded from white to grey 135 by row 55.
-    EXPECT_GE(At(p, 300, 18)[1], 250);
-    EXPECT_NEAR(At(p, 300, 55)[1], 135, 4);
-}
-
-TEST(PictureAssets, BallsHaveGradedAlphaEdges) {
-    for (int n = 21; n <= 24; ++n) {
-        const Asset& a = *std::find_if(std::begin(kAssets), std::end(kAssets), [n](const Asset& x) { return x.number == n; });
-        SCOPED_TRACE(a.file);
-        const Bytes f = ReadAsset(a.file);
-        EXPECT_EQ(f[24], 8);
-        EXPECT_EQ(f[25], 6);
+TEST(PictureAssets, BackdropHasTransparentTopRowsAndOpaqueBandAtEveryScale) {
+    for (int percent : kDrawnScales) {
+        SCOPED_TRACE(percent);
+        const Bytes f = ReadAsset(Drawn(AssetOf(BackdropImage), percent));
+        ASSERT_GT(f.size(), 33u);
+        EXPECT_EQ(f[24], 8);  // bit depth
+        EXPECT_EQ(f[25], 6);  // RGBA
+        EXPECT_EQ(f[28], percent == 100 ? 1 : 0);  // Adam7 at 100 %
         Picture p;
         ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
-        const AlphaUse u = Alphas(p);
-        EXPECT_TRUE(u.zero && u.full && u.graded);
-        EXPECT_EQ(At(p, 0, 0)[3], 0);
-        EXPECT_EQ(At(p, 8, 8)[3], 255);
+        const unsigned dpi = DpiOf(percent);
+        const int band = ScaledLength(8, dpi), bevelEnd = ScaledLength(12, dpi), w = p.width;
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < w; ++x) ASSERT_EQ(At(p, x, y)[3], y < band ? 0 : 255) << x << "," << y;
+        // The bevel colours at the top of the band.
+        for (int x : {0, w / 2, w - 1}) {
+            EXPECT_EQ(At(p, x, band)[0], 244);
+            EXPECT_EQ(At(p, x, band)[2], 241);
+            EXPECT_EQ(At(p, x, bevelEnd)[0], 194);
+            EXPECT_EQ(At(p, x, bevelEnd)[2], 178);
+        }
+        // Shaded from white to grey 135 by row 55.
+        EXPECT_GE(At(p, w * 3 / 8, ScaledLength(18, dpi))[1], 250);
+        EXPECT_NEAR(At(p, w * 3 / 8, ScaledLength(55, dpi))[1], 135, 4);
     }
+}
+
+TEST(PictureAssets, BallsAndEmblemsHaveGradedAlphaEdges) {
+    for (int n : {11, 15, 21, 22, 23, 24})
+        for (int percent : kDrawnScales) {
+            const Asset& a = AssetOf(n);
+            SCOPED_TRACE(Drawn(a, percent));
+            const Bytes f = ReadAsset(Drawn(a, percent));
+            Picture p;
+            ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
+            const AlphaUse u = Alphas(p);
+            EXPECT_TRUE(u.zero && u.full && u.graded);
+            if (n < 21) continue;
+            EXPECT_EQ(f[24], 8);
+            EXPECT_EQ(f[25], 6);
+            EXPECT_EQ(At(p, 0, 0)[3], 0);
+            EXPECT_EQ(At(p, p.width / 2, p.height / 2)[3], 255);
+        }
+}
+
+// In a 32-bit icon image of size s, the AND mask is set where alpha is 0.
+void ExpectMaskWhereTransparent(const uint8_t* image, int s) {
+    const uint8_t* xorBits = image + 40;
+    const uint8_t* mask = xorBits + s * s * 4;
+    const size_t maskStride = Picture::RowStride(s, 1);
+    for (int row = 0; row < s; ++row)
+        for (int x = 0; x < s; ++x) {
+            const bool transparent = (mask[row * maskStride + x / 8] >> (7 - x % 8)) & 1;
+            EXPECT_EQ(transparent, xorBits[(row * s + x) * 4 + 3] == 0) << row << "," << x;
+        }
 }
 
 // The icons: 1,150 bytes, one 16 x 16 entry of 32 bits, the AND mask set
@@ -170,26 +207,8 @@ TEST(PictureAssets, IconsAreOneEntryWithConsistentMask) {
         EXPECT_EQ(p.iconImage, Bytes(f.begin() + 22, f.end()));
         const AlphaUse u = Alphas(p);
         EXPECT_TRUE(u.zero && u.full && u.graded);
-        const uint8_t* xorBits = f.data() + 22 + 40;
-        const uint8_t* mask = xorBits + 1024;
-        for (int row = 0; row < 16; ++row)
-            for (int x = 0; x < 16; ++x) {
-                const bool transparent = (mask[row * 4 + x / 8] >> (7 - x % 8)) & 1;
-                EXPECT_EQ(transparent, xorBits[(row * 16 + x) * 4 + 3] == 0) << row << "," << x;
-            }
+        ExpectMaskWhereTransparent(f.data() + 22, 16);
     }
-}
-
-TEST(PictureAssets, ProgramIconIsOne48PixelImageWithGradedAlpha) {
-    const Bytes f = ReadAsset("vireo.ico");
-    ASSERT_EQ(f.size(), 6u + 16 + 40 + 48 * 48 * 4 + 8 * 48);
-    EXPECT_EQ(f[4], 1);
-    Picture p;
-    ASSERT_TRUE(DecodePicture(f.data(), f.size(), p));
-    EXPECT_EQ(p.width, 48);
-    EXPECT_EQ(p.height, 48);
-    const AlphaUse u = Alphas(p);
-    EXPECT_TRUE(u.zero && u.full && u.graded);
 }
 
 TEST(PictureAssets, ResourceScriptEmbedsEveryPictureUnderItsNumber) {
@@ -199,11 +218,14 @@ TEST(PictureAssets, ResourceScriptEmbedsEveryPictureUnderItsNumber) {
     const std::regex line(R"re((\d+)\s+RCDATA\s+"assets/([^"]+)")re");
     for (std::sregex_iterator it(rc.begin(), rc.end(), line), end; it != end; ++it)
         ids[std::stoi((*it)[1])] = (*it)[2];
-    EXPECT_EQ(ids.size(), std::size(kAssets));
-    for (const Asset& a : kAssets) {
-        EXPECT_EQ(ids[100 + a.number], a.file) << a.number;
-        EXPECT_FALSE(ReadAsset(a.file).empty()) << a.file;
-    }
+    // 13 pictures shown, drawn at 6 more scales.
+    EXPECT_EQ(ids.size(), std::size(kAssets) + 13 * 6);
+    for (const Asset& a : kAssets)
+        for (int percent : kDrawnScales) {
+            if (percent != 100 && !DesignOf(a.number).everyScale) continue;
+            EXPECT_EQ(ids[PictureResource(a.number, percent)], Drawn(a, percent)) << a.number;
+            EXPECT_FALSE(ReadAsset(Drawn(a, percent)).empty()) << Drawn(a, percent);
+        }
 }
 
 // ------------------------------------------------------------ damage -------
@@ -482,6 +504,33 @@ TEST(Ico, AlphaComesFromTheMaskWhenTheImageHasNone) {
     }
 }
 
+// Sizes for every scale, smallest first, each drawn with graded alpha; the
+// 256 one as PNG.
+TEST(PictureAssets, ProgramIconHasEverySizeSmallestFirst) {
+    const Bytes f = ReadAsset("vireo.ico");
+    const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+    ASSERT_EQ(f[4], std::size(sizes));
+    EXPECT_LT(f.size(), 100000u);
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        SCOPED_TRACE(sizes[i]);
+        const uint8_t* e = f.data() + 6 + 16 * i;
+        EXPECT_EQ(e[0], uint8_t(sizes[i]));
+        EXPECT_EQ(e[6], 32);
+        uint32_t length, offset;
+        std::memcpy(&length, e + 8, 4);
+        std::memcpy(&offset, e + 12, 4);
+        ASSERT_LE(uint64_t{offset} + length, f.size());
+        const Bytes image(f.begin() + offset, f.begin() + offset + length);
+        EXPECT_EQ(image[0] == 0x89, sizes[i] == 256);
+        const Bytes one = MakeIco({{sizes[i], 32, image}});
+        Picture p;
+        ASSERT_TRUE(DecodePicture(one.data(), one.size(), p));
+        EXPECT_EQ(p.width, sizes[i]);
+        const AlphaUse u = Alphas(p);
+        EXPECT_TRUE(u.zero && u.full && u.graded);
+    }
+}
+
 TEST(Ico, BrokenDirectoriesAndImagesAreRejected) {
     const Bytes good = MakeIco({{16, 32, IconImage(16, 32, 1, 0)}});
     Picture p;
@@ -699,6 +748,151 @@ TEST(ImageStoreTest, OnlyThePlayersNumbersAreUsed) {
     s.clearAll();
     EXPECT_TRUE(s.empty(0));
     EXPECT_TRUE(s.empty(24));
+}
+
+// ------------------------------------------------------------ scales -----
+
+TEST(Scales, DrawnScaleAndLengthForADpi) {
+    struct Case {
+        int picture;
+        unsigned dpi;
+        int percent;      // the drawn set to start from
+        int backdropWidth, backdropHeight;
+    };
+    const Case cases[] = {
+        {1, 96, 100, 795, 70},   {1, 72, 100, 596, 53},    {20, 97, 125, 803, 71},  {20, 120, 125, 994, 88},
+        {20, 121, 150, 1002, 88}, {21, 168, 175, 1391, 123}, {4, 193, 250, 1598, 141}, {15, 288, 300, 2385, 210},
+        {11, 480, 300, 3975, 350}, {7, 144, 100, 1193, 105},  {0, 288, 100, 2385, 210}, {1, 0, 100, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.picture << " at " << c.dpi);
+        EXPECT_EQ(DrawnScaleFor(c.picture, c.dpi), c.percent);
+        EXPECT_EQ(ScaledLength(795, c.dpi), c.backdropWidth);
+        EXPECT_EQ(ScaledLength(70, c.dpi), c.backdropHeight);
+    }
+    EXPECT_EQ(PictureResource(24, 100), 124);
+    EXPECT_EQ(PictureResource(1, 125), 12501);
+}
+
+// A w x h picture of the given colour (blue, green, red, alpha), or of
+// colour(x, y) with y from the top.
+using Colour = std::array<uint8_t, 4>;
+Picture Filled(int w, int h, int depth, const std::function<Colour(int, int)>& colour) {
+    Picture p;
+    p.width = int16_t(w), p.height = int16_t(h), p.depth = depth;
+    p.pixels.assign(p.stride() * h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) std::memcpy(const_cast<uint8_t*>(At(p, x, y)), colour(x, y).data(), depth / 8);
+    return p;
+}
+
+// Resampled rows as stored, padding included, checked against what each
+// filter must give.
+TEST(Resample, FlatColoursStayExactShrinkingAveragesAndAlphaEdgesKeepTheirColour) {
+    const auto flat = [](int, int) { return Colour{10, 200, 77, 100}; };
+    const auto ramp = [](int x, int y) { return Colour{uint8_t(x * 40 + y * 20), 0, 0, 255}; };
+    const auto dots = [](int x, int) { return Colour{uint8_t(x % 4 == 0 ? 200 : 0), 0, 0, 255}; };
+    // Not only alpha 0 and 255, or the edge would stay hard.
+    const auto edge = [](int x, int) { return x == 0 ? Colour{255, 255, 255, 252} : Colour{0, 0, 0, 0}; };
+    // A band under transparent rows, as the backdrop.
+    const auto band = [](int, int y) { return y < 3 ? Colour{0, 0, 0, 0} : Colour{200, 150, 100, 255}; };
+    auto rows = [](int w, int h, int depth, const std::function<Colour(int, int)>& colour) {
+        return Filled(w, h, depth, colour).pixels;
+    };
+    struct Case {
+        const char* name;
+        Picture in;
+        int width, height;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        {"24-bit larger", Filled(37, 23, 24, flat), 46, 29, rows(46, 29, 24, flat)},
+        {"24-bit same size", Filled(37, 23, 24, flat), 37, 23, rows(37, 23, 24, flat)},
+        {"24-bit to one pixel", Filled(795, 70, 24, flat), 1, 1, rows(1, 1, 24, flat)},
+        {"32-bit smaller", Filled(16, 16, 32, flat), 5, 3, rows(5, 3, 32, flat)},
+        {"32-bit from one pixel", Filled(1, 1, 32, flat), 7, 4, rows(7, 4, 32, flat)},
+        {"32-bit narrow to wide", Filled(3, 40, 32, flat), 40, 3, rows(40, 3, 32, flat)},
+        {"2:1 averages 2 x 2", Filled(4, 2, 24, ramp), 2, 1, {30, 0, 0, 110, 0, 0, 0, 0}},
+        {"4:1 averages all 4", Filled(8, 1, 24, dots), 2, 1, {50, 0, 0, 50, 0, 0, 0, 0}},
+        {"edge shrinking", Filled(2, 1, 32, edge), 1, 1, {255, 255, 255, 126}},
+        {"edge enlarging", Filled(2, 1, 32, edge), 4, 1,
+         {255, 255, 255, 252, 255, 255, 255, 189, 255, 255, 255, 63, 0, 0, 0, 0}},
+        {"two-level alpha stays two-level", Filled(2, 10, 32, band), 3, 13,
+         rows(3, 13, 32, [](int, int y) { return y < 4 ? Colour{0, 0, 0, 0} : Colour{200, 150, 100, 255}; })},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Picture out;
+        ASSERT_TRUE(ResamplePicture(c.in, c.width, c.height, out));
+        EXPECT_EQ(out.width, c.width);
+        EXPECT_EQ(out.height, c.height);
+        EXPECT_EQ(out.depth, c.in.depth);
+        EXPECT_EQ(out.pixels, c.expected);
+        Picture same = c.in;  // into itself
+        ASSERT_TRUE(ResamplePicture(same, c.width, c.height, same));
+        EXPECT_EQ(same.pixels, c.expected);
+    }
+}
+
+TEST(Resample, RefusesWhatItCannotResample) {
+    Picture shortRows = Filled(4, 4, 24, [](int, int) { return Colour{}; });
+    shortRows.pixels.resize(shortRows.pixels.size() - 1);
+    Picture eightBit = Filled(4, 4, 24, [](int, int) { return Colour{}; });
+    eightBit.depth = 8;
+    const Picture good = Filled(4, 4, 32, [](int, int) { return Colour{}; });
+    const struct {
+        const char* name;
+        Picture in;
+        int width, height;
+    } cases[] = {
+        {"empty", Picture{}, 4, 4},     {"short pixels", shortRows, 2, 2}, {"8 bits", eightBit, 2, 2},
+        {"no width", good, 0, 4},       {"negative", good, 4, -1},         {"too wide", good, 40000, 1},
+        {"too many pixels", good, 5000, 5000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Picture out = good;
+        EXPECT_FALSE(ResamplePicture(c.in, c.width, c.height, out));
+        ExpectEmpty(out);
+    }
+}
+
+// Each picture for a dpi from the file of the drawn set it starts from:
+// exactly that file at a drawn scale, resampled at the others, an icon
+// when its 100 % file is one.
+TEST(ImageStoreTest, PicturesForADpi) {
+    for (int n : {1, 7, 11, 15, 20, 21})
+        for (unsigned dpi : {96u, 72u, 110u, 144u, 200u, 288u, 400u}) {
+            const Asset& a = AssetOf(n);
+            const int percent = DrawnScaleFor(n, dpi);
+            SCOPED_TRACE(testing::Message() << Drawn(a, percent) << " at " << dpi);
+            const Bytes file = ReadAsset(Drawn(a, percent));
+            ImageStore s, plain;
+            ASSERT_TRUE(s.decode(n, file.data(), file.size(), dpi));
+            ASSERT_TRUE(plain.decode(n, file.data(), file.size()));
+            const Picture& p = *s.get(n);
+            EXPECT_EQ(p.width, ScaledLength(a.width, dpi));
+            EXPECT_EQ(p.height, ScaledLength(a.height, dpi));
+            EXPECT_EQ(p.depth, a.depth);
+            if (dpi * 100 == unsigned(percent) * 96) {
+                EXPECT_EQ(p.pixels, plain.get(n)->pixels);
+                if (plain.get(n)->icon) EXPECT_EQ(p.iconImage, plain.get(n)->iconImage);
+            }
+            if (a.depth == 32) EXPECT_EQ(Alphas(p).graded, n != 20);
+            ASSERT_EQ(p.icon, DesignOf(n).icon);
+            if (!p.icon) continue;
+            // The icon image holds the same pixels.
+            const Bytes ico = MakeIco({{p.width, 32, p.iconImage}});
+            Picture back;
+            ASSERT_TRUE(DecodePicture(ico.data(), ico.size(), back));
+            EXPECT_EQ(back.pixels, p.pixels);
+            ASSERT_EQ(p.iconImage.size(), 40 + p.pixels.size() + Picture::RowStride(p.width, 1) * p.height);
+            ExpectMaskWhereTransparent(p.iconImage.data(), p.width);
+        }
+    const Bytes ball = ReadAsset("21_orange_ball.png");
+    ImageStore s;
+    EXPECT_FALSE(s.decode(OrangeBallImage, ball.data(), ball.size(), 0));
+    EXPECT_TRUE(s.empty(OrangeBallImage));
 }
 
 }  // namespace
