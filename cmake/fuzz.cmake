@@ -16,7 +16,7 @@ add_link_options(${fuzz_flags})
 set(cp1252_root ${CMAKE_BINARY_DIR}/cp1252)
 file(GLOB_RECURSE core_files CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
   core/*.h app/*.h playback/*.h library/*.h ui/*.h
-  core/names.cpp library/prefs_file.cpp library/folder_scan.cpp playback/mci_channel.cpp
+  core/names.cpp core/media.cpp library/prefs_file.cpp library/folder_scan.cpp playback/mci_channel.cpp
   ui/picture.cpp)
 set(converted)
 foreach(rel ${core_files})

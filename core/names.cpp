@@ -153,6 +153,34 @@ bool IsWellFormedUtf8(std::string_view bytes) {
     return true;
 }
 
+int NaturalCompare(std::u16string_view a, std::u16string_view b) {
+    const auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c; };
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            // Leading zeros say nothing of the number; more digits, a larger one.
+            while (i < a.size() && a[i] == u'0') ++i;
+            while (j < b.size() && b[j] == u'0') ++j;
+            size_t ei = i, ej = j;
+            while (ei < a.size() && digit(a[ei])) ++ei;
+            while (ej < b.size() && digit(b[ej])) ++ej;
+            if (ei - i != ej - j) return ei - i < ej - j ? -1 : 1;
+            for (; i < ei; ++i, ++j)
+                if (a[i] != b[j]) return a[i] < b[j] ? -1 : 1;
+            continue;
+        }
+        const char16_t x = lower(a[i]), y = lower(b[j]);
+        if (x != y) return x < y ? -1 : 1;
+        ++i, ++j;
+    }
+    if (i < a.size()) return 1;
+    if (j < b.size()) return -1;
+    // Alike but for case or leading zeros: still one order, always the same.
+    const int units = a.compare(b);
+    return units < 0 ? -1 : units > 0 ? 1 : 0;
+}
+
 std::u16string_view CutUnits(std::u16string_view name, size_t units) {
     if (name.size() <= units) return name;
     if (units > 0 && IsHigh(name[units - 1]) && IsLow(name[units])) --units;

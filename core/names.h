@@ -34,4 +34,9 @@ std::u16string_view CutUnits(std::u16string_view name, size_t units);
 
 inline bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
+// Names in natural order: runs of ASCII digits compare as numbers ("Piste 2"
+// before "Piste 10"), ASCII letters without regard to case, every other unit
+// by its value; names equal so far, the shorter first, then by units.
+int NaturalCompare(std::u16string_view a, std::u16string_view b);
+
 }  // namespace vireo

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/names.h"
+
 namespace vireo {
 
 enum class FileAccess { ReadWrite, Read };
@@ -48,6 +50,12 @@ public:
     virtual ListResult list(const std::u16string& pattern, std::vector<std::u16string>& names) = 0;
     // One name looked up.
     virtual FoundEntry find(const std::u16string& name) = 0;
+    // The short (8.3) form of an existing path; "" when there is none, as on
+    // volumes that keep no short names.
+    virtual std::u16string shortPath(const std::u16string&) { return {}; }
+    // The order the user's file manager shows names in: below 0 when `a`
+    // comes first. By default digits as numbers and ASCII letters without case.
+    virtual int compareNames(std::u16string_view a, std::u16string_view b) { return NaturalCompare(a, b); }
 };
 
 class FolderRequesterPort {

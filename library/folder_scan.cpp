@@ -1,7 +1,9 @@
 #include "library/folder_scan.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "core/media.h"
 #include "core/names.h"
 #include "library/prefs_file.h"
 
@@ -10,8 +12,6 @@ namespace vireo {
 namespace {
 
 constexpr size_t kMaxFolderText = 260;
-
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c; }
 
 // The box of a folder that can't be listed, in the code page when it can spell the folder.
 void CannotExamine(Player& p, std::u16string_view folder) {
@@ -30,13 +30,7 @@ std::u16string ListingPattern(std::u16string_view folder) {
     return pattern + u"*.*";
 }
 
-bool IsMusicEntry(std::u16string_view name) {
-    if (name == u"." || name == u"..") return false;
-    // Only ASCII letters can lower-case into the extensions.
-    std::u16string tail(name.size() > 4 ? name.substr(name.size() - 4) : name);
-    for (char16_t& c : tail) c = AsciiLower(c);
-    return tail == u".wav" || tail == u".mp3" || tail == u".mid" || tail == u".wma";
-}
+bool IsMusicEntry(std::u16string_view name) { return name != u"." && name != u".." && EngineFor(name) != Engine::None; }
 
 std::u16string StoredFolder(std::u16string_view value) {
     // Quotes can't be part of a Windows path: they are only around it.
@@ -91,11 +85,16 @@ void ScanFolderIntoList(Player& p) {
         CannotExamine(p, folder);
         return;
     }
-    for (const std::u16string& name : names) {
-        if (!IsMusicEntry(name)) continue;
-        c.appendItem(TitleCombo, name);
-        ++p.st.titleCount;
-    }
+    // In the order the user's file manager shows, whatever order the volume
+    // keeps them in (FAT32 and exFAT: the order they were copied).
+    std::vector<std::u16string> titles;
+    for (std::u16string& name : names)
+        if (IsMusicEntry(name)) titles.push_back(std::move(name));
+    DirectoryPort& dirs = p.io.dirs;
+    std::sort(titles.begin(), titles.end(),
+              [&dirs](const std::u16string& a, const std::u16string& b) { return dirs.compareNames(a, b) < 0; });
+    for (const std::u16string& title : titles) c.appendItem(TitleCombo, title);
+    p.st.titleCount = static_cast<int32_t>(titles.size());
     c.setEnabled(StopButton, false);
     c.setEnabled(PauseButton, false);
     c.setEnabled(ResumeButton, false);

@@ -13,8 +13,8 @@ namespace vireo {
 // when the text is not empty and does not end with one.
 std::u16string ListingPattern(std::u16string_view folder);
 
-// A music entry: not "." or "..", and its last four characters, lower-cased, are
-// ".wav", ".mp3", ".mid" or ".wma". The kind of entry does not matter.
+// A music entry: not "." or "..", and an extension after its last dot that an
+// engine plays (EngineFor). The kind of entry does not matter.
 bool IsMusicEntry(std::u16string_view name);
 
 // A folder as people write it in the preferences file: without the double
@@ -28,7 +28,8 @@ void ShowFolder(Player& p);
 // Number of music entries in CurrentFolder; 0 when it can't be listed.
 int64_t CountTitles(Player& p);
 // Fills the title list from the folder named by the path field, which gets a
-// final separator when it has none; titles open from that folder.
+// final separator when it has none; titles open from that folder, and come in
+// the order the directory port's compareNames gives.
 void ScanFolderIntoList(Player& p);
 
 }  // namespace vireo

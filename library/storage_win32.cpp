@@ -117,6 +117,28 @@ FoundEntry Win32Directories::find(const std::u16string& name) {
     return e;
 }
 
+std::u16string Win32Directories::shortPath(const std::u16string& path) {
+    // The same as the long path, or nothing, on a volume without short names.
+    const DWORD n = GetShortPathNameW(Wide(path), nullptr, 0);
+    if (n == 0) return {};
+    std::u16string out(n, u'\0');
+    const DWORD got = GetShortPathNameW(Wide(path), Wide(out), n);
+    if (got == 0 || got >= n) return {};
+    out.resize(got);
+    return out;
+}
+
+int Win32Directories::compareNames(std::u16string_view a, std::u16string_view b) {
+    const int r = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE | SORT_DIGITSASNUMBERS,
+                                  reinterpret_cast<const wchar_t*>(a.data()), static_cast<int>(a.size()),
+                                  reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()), nullptr,
+                                  nullptr, 0);
+    // Alike to the locale (or refused): still one order, always the same.
+    if (r == CSTR_LESS_THAN) return -1;
+    if (r == CSTR_GREATER_THAN) return 1;
+    return NaturalCompare(a, b);
+}
+
 std::u16string Win32FolderRequester::browse(std::string_view prompt, std::u16string_view initialFolder) {
     // Loaded on first use and kept: the player does not link the shell, and
     // unloading it after every browse would load it afresh, caches and all, the next time.

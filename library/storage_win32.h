@@ -16,6 +16,9 @@ class Win32Directories : public DirectoryPort {
 public:
     ListResult list(const std::u16string& pattern, std::vector<std::u16string>& names) override;
     FoundEntry find(const std::u16string& name) override;
+    std::u16string shortPath(const std::u16string& path) override;
+    // As the user's Explorer: digits as numbers, case and accents by the locale.
+    int compareNames(std::u16string_view a, std::u16string_view b) override;
 };
 
 // The shell's folder browser. COM must be initialised on the thread.

@@ -1,5 +1,6 @@
 #include "tests/e2e/fixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -160,13 +161,22 @@ std::vector<std::wstring> musicEntriesW(const std::wstring& folder) {
     if (h == INVALID_HANDLE_VALUE) return names;
     do {
         std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..") continue;
-        std::wstring tail = name.size() > 4 ? name.substr(name.size() - 4) : name;
-        for (wchar_t& c : tail)
+        const size_t dot = name.rfind(L'.');
+        if (name == L"." || name == L".." || dot == std::wstring::npos) continue;
+        std::wstring extension = name.substr(dot + 1);
+        for (wchar_t& c : extension)
             if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
-        if (tail == L".wav" || tail == L".mp3" || tail == L".mid" || tail == L".wma") names.push_back(name);
+        for (const wchar_t* e : {L"wav", L"mp3", L"mid", L"wma", L"flac", L"m4a", L"aac"})
+            if (extension == e) names.push_back(name);
     } while (FindNextFileW(h, &fd));
     FindClose(h);
+    // As Explorer shows them.
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        const int r = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE | SORT_DIGITSASNUMBERS, a.c_str(),
+                                      static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), nullptr,
+                                      nullptr, 0);
+        return r == CSTR_EQUAL ? a < b : r == CSTR_LESS_THAN;
+    });
     return names;
 }
 

@@ -25,8 +25,9 @@ std::optional<FILETIME> modificationTime(const std::string& path);
 bool sameTime(const FILETIME& a, const FILETIME& b);
 // 16-bit mono PCM at `rate` Hz, exactly round(seconds * rate) samples of a soft tone.
 void writeWav(const std::string& path, double seconds, int rate = 8000);
-// Names of the music entries of `folder` in the order the listing gives them,
-// filtered like the player filters them (last four characters, any kind of entry).
+// Names of the music entries of `folder` as Explorer shows them (digits as
+// numbers, the locale's order), filtered like the player filters them (the
+// extension after the last dot, any kind of entry).
 std::vector<std::string> musicEntries(const std::string& folder);
 std::vector<std::wstring> musicEntriesW(const std::wstring& folder);
 // The preferences line the player writes for `folder`.

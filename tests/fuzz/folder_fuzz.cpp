@@ -4,6 +4,7 @@
 // field, the box and the selection must agree with a plain model of the rules.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -49,19 +50,58 @@ std::u16string Units(const std::string& bytes) {
     return out;
 }
 
-// Ends with one of the extensions, where only an ASCII capital may stand for
-// its small letter.
+// The extension after the last dot is one an engine plays, where only an ASCII
+// capital may stand for its small letter.
 bool IsMusic(std::u16string_view name) {
-    for (std::u16string_view ext : {u".wav", u".mp3", u".mid", u".wma"}) {
-        if (name.size() < ext.size()) continue;
-        bool same = true;
-        for (size_t k = 0; k < ext.size(); ++k) {
-            const char16_t have = name[name.size() - ext.size() + k], want = ext[k];
-            same = same && (have == want || (want >= u'a' && want <= u'z' && have == want - 32));
-        }
+    const size_t dot = name.rfind(u'.');
+    if (dot == std::u16string_view::npos) return false;
+    const std::u16string_view have = name.substr(dot + 1);
+    for (std::u16string_view ext : {u"wav", u"mp3", u"mid", u"wma", u"flac", u"m4a", u"aac"}) {
+        bool same = have.size() == ext.size();
+        for (size_t k = 0; same && k < ext.size(); ++k)
+            same = have[k] == ext[k] || (ext[k] >= u'a' && ext[k] <= u'z' && have[k] == ext[k] - 32);
         if (same) return true;
     }
     return false;
+}
+
+// Natural order by tokens: a run of ASCII digits is a number (fewer significant
+// digits first, then the digits); any other unit stands alone, an ASCII capital
+// as its small letter; a number against a unit compares its first digit.
+struct Token {
+    std::u16string digits;  // significant digits, or empty for a unit
+    char16_t first;
+    bool number;
+};
+std::vector<Token> Tokens(std::u16string_view s) {
+    std::vector<Token> out;
+    for (size_t i = 0; i < s.size();) {
+        if (s[i] >= u'0' && s[i] <= u'9') {
+            size_t end = i;
+            while (end < s.size() && s[end] >= u'0' && s[end] <= u'9') ++end;
+            std::u16string run(s.substr(i, end - i));
+            out.push_back({run.substr(std::min(run.find_first_not_of(u'0'), run.size())), run[0], true});
+            i = end;
+        } else {
+            const char16_t c = s[i] >= u'A' && s[i] <= u'Z' ? char16_t(s[i] + 32) : s[i];
+            out.push_back({{}, c, false});
+            ++i;
+        }
+    }
+    return out;
+}
+bool NaturalLess(std::u16string_view a, std::u16string_view b) {
+    const std::vector<Token> x = Tokens(a), y = Tokens(b);
+    for (size_t i = 0; i < x.size() && i < y.size(); ++i) {
+        if (x[i].number && y[i].number) {
+            if (x[i].digits.size() != y[i].digits.size()) return x[i].digits.size() < y[i].digits.size();
+            if (x[i].digits != y[i].digits) return x[i].digits < y[i].digits;
+        } else if (x[i].first != y[i].first) {
+            return x[i].first < y[i].first;
+        }
+    }
+    if (x.size() != y.size()) return x.size() < y.size();
+    return a < b;
 }
 
 // As many whole characters (a surrogate pair is one) as fit in 260 units.
@@ -102,15 +142,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (in.remaining_bytes() > 0 && dirs.entries.size() < 64) {
         std::u16string name = Units(in.ConsumeRandomLengthString(600));
         // Music names often enough to matter.
-        static const std::u16string_view endings[] = {u"", u".wav", u".Mp3", u".MID", u".wmA"};
-        name += endings[in.ConsumeIntegral<uint8_t>() % 5];
+        static const std::u16string_view endings[] = {u"", u".wav", u".Mp3", u".MID", u".wmA", u".FLAC", u".m4A",
+                                                      u".aac", u".ogg", u"1.wav", u"10.wav", u"2.Wav"};
+        name += endings[in.ConsumeIntegral<uint8_t>() % std::size(endings)];
         dirs.entries.push_back(std::move(name));
     }
 
     test::FakeControls controls;
     test::FakeBoxes boxes;
     test::NullPorts none;
-    Player p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, none, dirs, none}};
+    Player p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, none, dirs, none, none}};
     p.st.currentFolder = folder;
     ShowFolder(p);
     ScanFolderIntoList(p);
@@ -155,11 +196,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     CHECK(boxes.shown.empty());
 
-    // Every music entry, exactly as listed and in order.
+    // Every music entry, exactly as listed, in natural order.
     std::vector<std::u16string> titles;
     if (scan == ListResult::Listed)
         for (const std::u16string& e : dirs.entries)
             if (IsMusic(e)) titles.push_back(e);
+    std::sort(titles.begin(), titles.end(), [](const std::u16string& a, const std::u16string& b) { return NaturalLess(a, b); });
     CHECK(items == titles);
     CHECK(p.st.titleCount == int32_t(titles.size()));
     CHECK(controls[TitleCombo].state == (titles.empty() ? -1 : 0));

@@ -185,7 +185,7 @@ TEST(Dispatch, UserFolderButtonStoresAndLoadsTheDefaultFolder) {
     ASSERT_EQ(r.files.content.count("C:\\Vireo\\Vireo.ini"), 1u);
     EXPECT_NE(r.files.content["C:\\Vireo\\Vireo.ini"].find("E:\\Musique\\"), std::string::npos);
     EXPECT_EQ(r.controls[FolderPathField].name, u"E:\\Musique\\");
-    EXPECT_EQ(r.controls[TitleCombo].items, (std::vector<std::u16string>{u"z.wma", u"w.mid"}));
+    EXPECT_EQ(r.controls[TitleCombo].items, (std::vector<std::u16string>{u"w.mid", u"z.wma"}));
     EXPECT_TRUE(r.enabled(PlayButton));
 
     // SELECTION chose another folder; USER, then Cancel, keeps it on screen.

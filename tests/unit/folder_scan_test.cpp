@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,25 +26,34 @@ using test::libfake::LibraryRig;
 const std::string kKey = "Répertoire";
 const std::vector<std::string> kReadyEnables = {"D3", "D13", "D14", "E5", "E2"};
 
-TEST(FolderScanRules, EntryFilter) {
+// The extension rule and the engine choice: one table.
+TEST(FolderScanRules, EntryFilterAndEngine) {
+    constexpr Engine M = Engine::Mci, F = Engine::MediaFoundation, N = Engine::None;
     struct Case {
         std::u16string name;
-        bool music;
+        Engine engine;  // N: no title
     };
     const std::vector<Case> cases = {
-        {u"a.MP3", true},       {u"b.Wav", true},       {u"c.mid", true},      {u"d.WMA", true},
-        {u"Live.wma", true},    {u".mp3", true},        {u"x.mp3.txt", false}, {u"x.mpeg", false},
-        {u"x.mp4", false},      {u"mp3", false},        {u"wav", false},       {u".wa", false},
-        {u"", false},           {u".", false},          {u"..", false},        {u"a.mp3 ", false},
-        {u"a_mp3", false},      {u"song.MiD", true},    {u"x.midi", false},    {u"\u00E9t\u00E9.wav", true},
-        {u"x.wav.", false},     {u"x..wav", true},      {u"\u6D99.wav", true}, {u"\U0001F3B5 note.wav", true},
+        {u"a.MP3", M},       {u"b.Wav", M},       {u"c.mid", M},      {u"d.WMA", M},
+        {u"Live.wma", M},    {u".mp3", M},        {u"x.mp3.txt", N}, {u"x.mpeg", N},
+        {u"x.mp4", N},      {u"mp3", N},        {u"wav", N},       {u".wa", N},
+        {u"", N},           {u".", N},          {u"..", N},        {u"a.mp3 ", N},
+        {u"a_mp3", N},      {u"song.MiD", M},    {u"x.midi", N},    {u"\u00E9t\u00E9.wav", M},
+        {u"x.wav.", N},     {u"x..wav", M},      {u"\u6D99.wav", M}, {u"\U0001F3B5 note.wav", M},
+        // What MCI cannot open, Media Foundation plays; not what a stock Windows lacks.
+        {u"a.flac", F},     {u"B.FLAC", F},      {u"c.M4a", F},      {u"d.aac", F},
+        {u".flac", F},      {u"flac", N},        {u"x.flac.txt", N}, {u"x.mp3.flac", F},
+        {u"e.ogg", N},      {u"f.opus", N},      {u"g.m4b", N},      {u"h.alac", N},
         // Look-alikes of the extensions are not the extensions: a best-fit
         // conversion would have turned these into ".wav" and ".mid".
-        {u"x.\uFF57\uFF41\uFF56", false}, {u"x.m\u0130d", false}, {u"x.w\u00C0v", false},
-        // The last four units: a name ending in a lone surrogate is no title.
-        {u"x.wav\xD800", false}, {u"\xDC00.mp3", true},
+        {u"x.\uFF57\uFF41\uFF56", N}, {u"x.m\u0130d", N}, {u"x.w\u00C0v", N}, {u"x.fl\u0100c", N},
+        // A name ending in a lone surrogate is no title.
+        {u"x.wav\xD800", N}, {u"\xDC00.mp3", M},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsMusicEntry(c.name), c.music) << ToUtf8(c.name);
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsMusicEntry(c.name), c.engine != N) << ToUtf8(c.name);
+        EXPECT_EQ(EngineFor(c.name), c.engine) << ToUtf8(c.name);
+    }
 }
 
 TEST(FolderScanRules, ListingPattern) {
@@ -104,7 +114,8 @@ std::vector<std::u16string> Named(const std::vector<std::string>& names) {
     return out;
 }
 
-TEST_F(FolderScan, CountsAndListsInEnumerationOrder) {
+// Listed in reverse, as a volume may keep them; shown as a file manager does.
+TEST_F(FolderScan, CountsAndListsInNaturalOrder) {
     std::vector<std::string> names = {".", ".."};
     std::vector<std::string> music;
     for (int i = 12; i >= 1; --i) {
@@ -120,11 +131,12 @@ TEST_F(FolderScan, CountsAndListsInEnumerationOrder) {
     LoadMusicFolder(p);
 
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 12 titres");
+    std::reverse(music.begin(), music.end());
     EXPECT_EQ(rig.items(), Named(music));
     EXPECT_EQ(p.st.titleCount, 12);
     EXPECT_EQ(rig.enableLog(), kReadyEnables);
     EXPECT_EQ(rig.controls[TitleCombo].state, 0);
-    EXPECT_EQ(rig.controls.name(TitleCombo), u"t12.Wav");
+    EXPECT_EQ(rig.controls.name(TitleCombo), u"t1.mp3");
     EXPECT_TRUE(rig.controls[PlayButton].enabled);
     EXPECT_FALSE(rig.controls[StopButton].enabled);
     // The count lists the stored folder, then the scan lists the field's folder.
@@ -289,7 +301,7 @@ TEST(FolderScanOnDisk, RealFolder) {
     LoadMusicFolder(rig.p);
 
     EXPECT_EQ(rig.controls[ContentLabel].text, " Contenu : 7 titres");
-    EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u".hidden.mid", u".mp3", u"Live.wma", u"a.MP3", u"b.Wav", u"c.wma", u"d.MID"}));
+    EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u".hidden.mid", u".mp3", u"a.MP3", u"b.Wav", u"c.wma", u"d.MID", u"Live.wma"}));
     EXPECT_EQ(rig.p.st.titleCount, 7);
     EXPECT_TRUE(rig.boxes.shown.empty());
 

@@ -1,0 +1,44 @@
+// The second engine: titles that MCI cannot open on a stock Windows (FLAC,
+// AAC and ALAC) play through Media Foundation, behind this port.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vireo {
+
+// Which engine holds the open title; None when nothing is open.
+enum class Engine { None, Mci, MediaFoundation };
+
+enum class MediaState {
+    Closed,   // nothing open
+    Opening,  // opened, asked to play, not playing yet
+    Playing,
+    Paused,
+    Stopped,  // played to its end
+    Failed,   // could not go on decoding (damaged, protected, no device)
+};
+
+// The engine of a title, by the extension after its last dot, in any case:
+// MCI for .wav .mp3 .mid .wma; Media Foundation for .flac .m4a .aac, which a
+// stock Windows 10 or 11 decodes and MCI cannot open; None for anything else,
+// which is no title.
+Engine EngineFor(std::u16string_view name);
+
+class MediaPort {
+public:
+    virtual ~MediaPort() = default;
+    // Opens one file, audio only; false when nothing can decode it. Closes
+    // what was open before.
+    virtual bool open(const std::u16string& path) = 0;
+    // Milliseconds; -1 while unknown.
+    virtual int64_t durationMs() = 0;
+    virtual int64_t positionMs() = 0;
+    virtual MediaState state() = 0;
+    // Plays from `fromMs`, or on from where it stands when it is -1.
+    virtual bool play(int64_t fromMs) = 0;
+    virtual bool pause() = 0;
+    virtual void close() = 0;
+};
+
+}  // namespace vireo
