@@ -1,8 +1,8 @@
 #include "app/main_loop.h"
 
 #include "app/dispatch.h"
+#include "playback/engine.h"
 #include "playback/indicators.h"
-#include "playback/mci_channel.h"
 #include "playback/transport.h"
 
 namespace vireo {
@@ -12,14 +12,15 @@ bool RunPass(Player& p) {
     const bool hasEvent = p.st.event.kind != EventKind::None;
     if (!hasEvent) p.io.events.sleepMs(kIdleSleepMs);
 
-    const int32_t poll = SendMciCommand(p, mci::kStatusPosition);
-    p.st.positionMs = static_cast<int32_t>(ReplyValue(p.st.replyText));
+    const PollResult poll = PollTitle(p);
     RefreshIndicators(p);
 
     // Only an open track can end. Without this guard a last length text of
     // "0:00" would equal the idle reading on every pass after the track closed,
     // and the end handling would start titles by itself or repeat a failing open.
-    if (poll != 0) {
+    if (poll == PollResult::Failed) {
+        HandleFailedTrack(p);
+    } else if (poll == PollResult::NotOpen) {
         p.st.watchingPosition = false;
         p.st.lastSecondReached = false;
     } else if (TrackEnded(p)) {
@@ -47,11 +48,7 @@ bool TrackEnded(Player& p) {
     if (!st.lastSecondReached) return TrackStalled(p);
     // The position alone may run ahead of the sound (a VBR length measured
     // short): only the device knows that the title is over.
-    return DeviceStopped(p) || TrackStalled(p);
-}
-
-bool DeviceStopped(Player& p) {
-    return SendMciCommand(p, mci::kStatusModeWait) == 0 && p.st.replyText == "stopped";
+    return TitleStopped(p) || TrackStalled(p);
 }
 
 bool TrackStalled(Player& p) {
@@ -68,7 +65,7 @@ bool TrackStalled(Player& p) {
     st.watchedSinceMs = now;
     if (!p.io.controls.isEnabled(PauseButton)) return false;
     // Standing still at its end, the title is over whatever the device says.
-    return (st.lengthMs > 0 && st.positionMs >= st.lengthMs) || DeviceStopped(p);
+    return (st.lengthMs > 0 && st.positionMs >= st.lengthMs) || StillTitleIsOver(p);
 }
 
 namespace {
@@ -87,6 +84,12 @@ void PlaySelected(Player& p) {
 }
 
 }  // namespace
+
+void HandleFailedTrack(Player& p) {
+    CloseTrack(p);
+    EndRun(p);
+    ShowOpenFailure(p);
+}
 
 void HandleEndOfTrack(Player& p) {
     ControlPort& c = p.io.controls;

@@ -18,19 +18,17 @@ bool RunPass(Player& p);
 void RunMainLoop(Player& p);
 // Whether the playing title has ended. A paused one (Pause disabled) never
 // has. Once its elapsed text has met its length text it has reached its last
-// whole second, and it ends when the device says it has stopped, asked on
+// whole second, and it ends when its engine says it has stopped, asked on
 // every pass: the rest of that second is heard, a position that falls back
 // after the end (some MPEG drivers) does not hide it, and one that runs past a
 // length measured short does not cut the tail. Otherwise, and as a last
 // resort, the stall check below decides.
 bool TrackEnded(Player& p);
-// "status Morceau mode wait" answers "stopped".
-bool DeviceStopped(Player& p);
 // A title whose file holds less sound than its header promised stops short of
 // its length, and its elapsed text never reaches the duration text. True when
 // the position has stood still for kStallMs while the title plays (Pause
-// enabled) and then either stands at its length or the device says it has
-// stopped. Watches the position of
+// enabled) and then either stands at its length or its engine says it is
+// over (StillTitleIsOver). Watches the position of
 // the open title; the loop forgets it when no title is open, and so do Play
 // and Resume.
 bool TrackStalled(Player& p);
@@ -38,5 +36,8 @@ bool TrackStalled(Player& p);
 // run, by the two mode check boxes. A successor that cannot be opened ends the
 // run too, after its box.
 void HandleEndOfTrack(Player& p);
+// A title that opened but can no longer be decoded (damaged, protected): shown
+// as a title that failed to open, and the run ends as after one.
+void HandleFailedTrack(Player& p);
 
 }  // namespace vireo

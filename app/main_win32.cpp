@@ -14,6 +14,7 @@
 #include "core/wide_win32.h"
 #include "library/folder_scan.h"
 #include "library/storage_win32.h"
+#include "playback/media_win32.h"
 #include "playback/mci_win32.h"
 #include "playback/taskbar_win32.h"
 #include "ui/image_store_win32.h"
@@ -107,7 +108,9 @@ int Run(HINSTANCE instance) {
         Win32Taskbar taskbar(backdrop);
         Win32Files files;
         Win32FolderRequester requester;
-        Player p{std::move(st), Ports{controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester}};
+        Win32Media media;
+        Player p{std::move(st),
+                 Ports{controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester, media}};
 
         // 13. The default folder.
         LoadMusicFolder(p);

@@ -5,6 +5,7 @@
 
 #include "core/controls.h"
 #include "core/mci.h"
+#include "core/media.h"
 #include "core/platform.h"
 #include "core/storage.h"
 
@@ -29,6 +30,8 @@ struct ProgramState {
     // The open title has reached its last whole second: from then on it ends
     // when the device says so, not when its texts meet.
     bool lastSecondReached = false;
+    // The engine that holds the open title.
+    Engine engine = Engine::None;
     // Where the open title's position last moved, and when: the stall check.
     bool watchingPosition = false;
     int32_t watchedPositionMs = 0;
@@ -50,6 +53,7 @@ struct Ports {
     FilePort& files;
     DirectoryPort& dirs;
     FolderRequesterPort& requester;
+    MediaPort& media;
 };
 
 struct Player {

@@ -13,9 +13,8 @@ namespace vireo {
 // opens but does not start is closed, the transport shows nothing open, and
 // the same box says so; false too.
 bool PlayTrack(Player& p, const std::u16string& title);
-// Opens a file under the alias: through the single-byte service when
-// Windows-1252 spells its path exactly, through the wide one otherwise.
-int32_t OpenTrack(Player& p, const std::u16string& path);
+// The box of a title that did not open (or play).
+void ShowOpenFailure(Player& p);
 void PauseTrack(Player& p);
 // Restarts at PositionMs, the position polled in the latest pass, or where the
 // device stands when it knows no position. When that fails: Stop, then the
@@ -25,7 +24,7 @@ void StopTrack(Player& p);
 // The transport with nothing open: Play and SELECTION enabled, Pause,
 // Reprendre and Stop disabled.
 void ShowNothingOpen(Player& p);
-// Between two tracks: "close Morceau" and nothing else.
+// Between two tracks: the title closed ("close Morceau") and nothing else.
 void CloseTrack(Player& p);
 
 }  // namespace vireo

@@ -20,7 +20,8 @@ class NullPorts : public ControlPort,
                   public TaskbarPort,
                   public FilePort,
                   public DirectoryPort,
-                  public FolderRequesterPort {
+                  public FolderRequesterPort,
+                  public MediaPort {
 public:
     void setEnabled(ControlId, bool) override {}
     bool isEnabled(ControlId) override { return false; }
@@ -59,6 +60,13 @@ public:
     ListResult list(const std::u16string&, std::vector<std::u16string>&) override { return ListResult::CannotStart; }
     FoundEntry find(const std::u16string&) override { return {}; }
     std::u16string browse(std::string_view, std::u16string_view) override { return {}; }
+    bool open(const std::u16string&) override { return false; }
+    int64_t durationMs() override { return -1; }
+    int64_t positionMs() override { return -1; }
+    MediaState state() override { return MediaState::Closed; }
+    bool play(int64_t) override { return false; }
+    bool pause() override { return false; }
+    void close() override {}
 };
 
 }  // namespace vireo::test

@@ -117,7 +117,9 @@ bool until(const Player& p, const std::function<bool()>& condition, DWORD timeou
     return waitUntil([&] { return !p.running() || condition(); }, timeoutMs) && p.running() && condition();
 }
 
-constexpr size_t kTitles = 2;  // a WAV and an MP3: each format has its MCI driver
+// A WAV and an MP3, each format with its MCI driver, and a FLAC, which Media
+// Foundation plays.
+constexpr size_t kTitles = 3;
 
 std::string startUp(Player& p) {
     if (!p.waitWindows(15000)) return "the strip is not shown";
@@ -130,7 +132,7 @@ std::string startUp(Player& p) {
 // Each title in turn: chosen, played a second long, stopped.
 std::string play(Player& p) {
     auto items = comboItems(p.control(TitleCombo));
-    for (const char* name : {"Un.wav", "Deux.mp3"}) {
+    for (const char* name : {"Un.wav", "Deux.mp3", "Trois.flac"}) {
         int title = static_cast<int>(std::find(items.begin(), items.end(), name) - items.begin());
         sendA(p.control(TitleCombo), CB_SETCURSEL, title);
         click(p.control(PlayButton));
@@ -184,9 +186,11 @@ std::unique_ptr<Scratch> scratchWithTitles(const std::string& name) {
     auto s = std::make_unique<Scratch>(name);
     std::string music = s->folder("Musique");
     writeWav(music + "Un.wav", 3.2);
-    std::string mp3 = fixtureFile("tone-3.2s.mp3");
-    if (!CopyFileA(mp3.c_str(), (music + "Deux.mp3").c_str(), FALSE))
-        abortCase("could not copy the MP3 fixture (made by tests/e2e/wine-env.sh) " + show(mp3));
+    for (const auto& [fixture, title] : {std::pair{"tone-3.2s.mp3", "Deux.mp3"}, std::pair{"tone-3.2s.flac", "Trois.flac"}}) {
+        const std::string from = fixtureFile(fixture);
+        if (!CopyFileA(from.c_str(), (music + title).c_str(), FALSE))
+            abortCase("could not copy the fixture (made by tests/e2e/wine-env.sh) " + show(from));
+    }
     s->writeIni(preferencesLine(music));
     return s;
 }
@@ -284,8 +288,8 @@ void runReference(Planted& t) {
 
 }  // namespace
 
-// Lists the DLLs the player loads along a user's path (start-up, Play, the folder
-// requester, Help, About); then plants a DLL of each name that the system does not
+// Lists the DLLs the player loads along a user's path (start-up, Play of a WAV,
+// an MP3 and a FLAC, the folder requester, Help, About); then plants a DLL of each name that the system does not
 // take from its own folder anyway beside a copy of the exe, makes Wine look there
 // first, and checks that none is loaded and that the player still does all of it.
 // All are planted at once: a DLL that loads ends the player and names itself by
@@ -315,7 +319,10 @@ VIREO_E2E_CASE(planted_dlls) {
     checkEq("", elsewhere, "modules from outside the system folder");
     std::vector<std::string> names;
     for (const Planted& t : plants) names.push_back(t.dll);
-    check(std::find(names.begin(), names.end(), "winmm.dll") != names.end(), "winmm.dll is among the planted");
+    for (const char* dll : {"winmm.dll", "mfplay.dll", "mfplat.dll"})
+        check(std::find(names.begin(), names.end(), dll) != names.end(), std::string(dll) + " is among the planted");
+    // Media Foundation comes with the first title that needs it, never at start-up.
+    checkEq("Play", seen["mfplay.dll"].step, "the step that first loaded mfplay.dll");
     NativeFirst nativeFirst({"Vireo.exe", "reference.exe"}, names);
 
     // The reference runs are short: a few at once.
@@ -367,7 +374,7 @@ VIREO_E2E_CASE(planted_dlls) {
     size_t left = planted;
     for (const Planted& t : plants) left -= !t.loadedBy.empty();
     checkEq("", wrong,
-            format("beside the %zu planted DLLs that did not load, the player lists, plays both titles, cancels the "
+            format("beside the %zu planted DLLs that did not load, the player lists, plays the three titles, cancels the "
                    "requester, shows Help and About",
                    left));
     note(format("reference runs in %.1f s, three at a time; %d start(s) of the player beside the %zu planted, "

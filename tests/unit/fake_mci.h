@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/mci.h"
+#include "core/media.h"
 #include "core/names.h"
 
 namespace vireo::test {
@@ -233,6 +234,86 @@ private:
         }
         return kMciUnrecognizedCommand;
     }
+};
+
+// A fake Media Foundation player on the same clock, behaving as Wine's was
+// measured to: the position runs in real time; at the natural end the state
+// becomes Stopped and the position reads 0.
+struct FakeMediaTitle {
+    int32_t lengthMs = 0;
+    bool decodes = true;       // false: nothing can open it (damaged, no decoder)
+    bool knowsLength = true;   // false: the duration stays unknown (-1)
+    int32_t failsAtMs = -1;    // decoding stops with an error once played this far
+    bool stuck = false;        // reports no position and says it plays, forever
+};
+
+class FakeMedia : public MediaPort {
+public:
+    explicit FakeMedia(FakeClock& clock) : clock_(clock) {}
+    std::map<std::string, FakeMediaTitle> files;  // full path in UTF-8
+    std::vector<std::string>* journal = nullptr;  // "MEDIA <call>" here, when set
+    bool refusePlay = false;
+
+    bool isOpen() const { return open_; }
+    bool open(const std::u16string& path) override {
+        log("open " + ToUtf8(path));
+        close();
+        auto it = files.find(ToUtf8(path));
+        if (it == files.end() || !it->second.decodes) return false;
+        open_ = true;
+        title_ = it->second;
+        playing_ = false;
+        start_ = 0;
+        return true;
+    }
+    int64_t durationMs() override { return open_ && title_.knowsLength ? title_.lengthMs : -1; }
+    int64_t positionMs() override {
+        if (!open_ || title_.stuck) return -1;
+        const int64_t at = played();
+        return at >= title_.lengthMs ? 0 : at;
+    }
+    MediaState state() override {
+        if (!open_) return MediaState::Closed;
+        const int64_t at = played();
+        if (title_.failsAtMs >= 0 && at >= title_.failsAtMs) return MediaState::Failed;
+        if (title_.stuck) return MediaState::Playing;
+        if (at >= title_.lengthMs) return MediaState::Stopped;
+        return playing_ ? MediaState::Playing : paused_ ? MediaState::Paused : MediaState::Stopped;
+    }
+    bool play(int64_t fromMs) override {
+        log("play " + std::to_string(fromMs));
+        if (!open_ || refusePlay) return false;
+        start_ = fromMs >= 0 ? fromMs : played();
+        startedAt_ = clock_.nowMs;
+        playing_ = true;
+        paused_ = false;
+        return true;
+    }
+    bool pause() override {
+        log("pause");
+        if (!open_) return false;
+        start_ = played();
+        playing_ = false;
+        paused_ = true;
+        return true;
+    }
+    void close() override {
+        if (open_) log("close");
+        open_ = playing_ = paused_ = false;
+    }
+
+private:
+    int64_t played() const {
+        const int64_t at = playing_ ? start_ + (clock_.nowMs - startedAt_) : start_;
+        return at < title_.lengthMs ? at : title_.lengthMs;
+    }
+    void log(const std::string& call) {
+        if (journal) journal->push_back("MEDIA " + call);
+    }
+    FakeClock& clock_;
+    FakeMediaTitle title_;
+    bool open_ = false, playing_ = false, paused_ = false;
+    int64_t start_ = 0, startedAt_ = 0;
 };
 
 }  // namespace vireo::test

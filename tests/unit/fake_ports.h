@@ -131,6 +131,11 @@ private:
 class FakeDirs : public DirectoryPort {
 public:
     std::map<std::string, std::vector<std::string>> listings;
+    std::map<std::string, std::string> shortPaths;  // long path -> its short form, UTF-8
+    std::u16string shortPath(const std::u16string& path) override {
+        auto it = shortPaths.find(ToUtf8(path));
+        return it == shortPaths.end() ? std::u16string() : FromUtf8(it->second);
+    }
     ListResult list(const std::u16string& pattern, std::vector<std::u16string>& names) override {
         auto it = listings.find(ToUtf8(pattern));
         if (it == listings.end()) return ListResult::CannotStart;
@@ -168,8 +173,9 @@ struct Rig {
     MemoryFiles files;
     FakeDirs dirs;
     FakeRequester requester;
+    FakeMedia media{clock};
     std::array<char, kReplyBufferSize> reply;
-    Player p{{}, {controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester}};
+    Player p{{}, {controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester, media}};
 
     static constexpr const char* kFolder = "C:\\Musique\\";
 
@@ -179,6 +185,7 @@ struct Rig {
         p.st.programDir = u"C:\\Vireo\\";
         p.st.lengthSeconds = 100;
         mci.journal = &controls.log;
+        media.journal = &controls.log;
         taskbar.journal = &controls.log;
         boxes.journal = &controls.log;
         for (int id = kFirstControl; id <= kLastControl; ++id) controls[id];
@@ -201,7 +208,11 @@ struct Rig {
         combo.items.clear();
         for (const auto& [name, ms] : titles) {
             combo.items.push_back(WidenCp1252(name));
-            mci.files[ToUtf8(WidenCp1252(kFolder + name))] = {ms, kind};
+            const std::string path = ToUtf8(WidenCp1252(kFolder + name));
+            if (EngineFor(WidenCp1252(name)) == Engine::MediaFoundation)
+                media.files[path] = {ms};
+            else
+                mci.files[path] = {ms, kind};
         }
         p.st.titleCount = int32_t(titles.size());
         combo.state = 0;

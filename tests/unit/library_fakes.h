@@ -69,7 +69,7 @@ struct LibraryRig {
     Player p;
 
     LibraryRig(FilePort& files, DirectoryPort& dirs, FolderRequesterPort& requester)
-        : p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, files, dirs, requester}} {
+        : p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, files, dirs, requester, none}} {
         for (int id : {PlayButton, StopButton, PauseButton, ResumeButton}) controls[id].enabled = false;
         controls[ContentLabel].text = " Contenu : Vide";
         controls[TitleCombo].state = -1;

@@ -210,10 +210,13 @@ TEST(MainLoop, PauseThenStopThenPlayStartsFromTheBeginning) {
 }
 
 // Passes until the open title is closed; the play time it had then.
+// Closes of either engine.
+int Closes(Rig& r) { return Count(r.mci.commands, "close Morceau") + Count(r.journal(), "MEDIA close"); }
+
 int64_t PlayedUntilClosed(Rig& r) {
     const int64_t start = r.clock.nowMs;
-    const int closes = Count(r.mci.commands, "close Morceau");
-    for (int passes = 0; Count(r.mci.commands, "close Morceau") == closes; ++passes) {
+    const int closes = Closes(r);
+    for (int passes = 0; Closes(r) == closes; ++passes) {
         if (passes > 20000) return -1;
         if (!RunPass(r.p)) return -1;
     }
@@ -228,8 +231,12 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         int32_t lengthMs;
         test::TrackKind kind;
         int32_t measuredMs = -1;
+        const char* file = "a.wav";
     };
     const Case cases[] = {
+        // Media Foundation: its position reads 0 once it has stopped at the end.
+        {"a FLAC", 3200, test::TrackKind::Wav, -1, "a.flac"},
+        {"an AAC .m4a under a second", 700, test::TrackKind::Wav, -1, "a.m4a"},
         // Its position runs past the length measured: only the device's stop ends it.
         {"a VBR title measured 1.3 s short", 4500, test::TrackKind::Wav, 3200},
         {"3:05.7", 185700, test::TrackKind::Wav},
@@ -244,15 +251,15 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
     for (const Case& c : cases) {
         Rig r;
         r.modes(false, false);
-        r.load({{"a.wav", c.lengthMs}}, c.kind);
-        r.mci.files.begin()->second.measuredMs = c.measuredMs;
+        r.load({{c.file, c.lengthMs}}, c.kind);
+        if (!r.mci.files.empty()) r.mci.files.begin()->second.measuredMs = c.measuredMs;
         Press(r, PlayButton);
         const int64_t played = PlayedUntilClosed(r);
         // It started 1 ms in; a pass is 20 ms.
         EXPECT_GE(played, c.lengthMs - 1) << c.name;
         EXPECT_LE(played, c.lengthMs + 20) << c.name;
         ExpectState(r, kEnded);
-        EXPECT_EQ(Count(r.mci.commands, "close Morceau"), 1) << c.name;
+        EXPECT_EQ(Closes(r), 1) << c.name;
     }
 }
 
@@ -600,9 +607,67 @@ TEST(MainLoop, FolderChangesLeadToReady) {
     EXPECT_EQ(n.controls[TitleCombo].items, (std::vector<std::u16string>{u"z.wma"}));
 }
 
+// One run through both engines: each title to its end, then the next; the
+// Media Foundation titles pause and resume as the others do, and while one
+// plays nothing is asked of MCI.
+TEST(MainLoop, OneRunMixesTheEngines) {
+    Rig r;
+    r.load({{"1.wav", 1500}, {"2.flac", 2500}, {"3.m4a", 1200}, {"4.aac", 1900}, {"5.wav", 1500}});
+    Press(r, PlayButton);
+    while (r.selected() != 1) ASSERT_TRUE(RunPass(r.p));
+    RunFor(r, 1000);
+    const size_t mciCommands = r.mci.commands.size();
+    Press(r, PauseButton);
+    ExpectState(r, kPaused);
+    RunFor(r, 5000);
+    EXPECT_EQ(r.text(ElapsedDisplay), "0:01");
+    Press(r, ResumeButton);
+    EXPECT_EQ(r.journal().back().rfind("MEDIA play 1", 0), 0u) << r.journal().back();
+    EXPECT_EQ(r.mci.commands.size(), mciCommands);
+    EXPECT_NEAR(double(PlayedUntilClosed(r)), 1500, 20);  // the rest of it, to a pass
+    RunFor(r, 6000);
+    ExpectState(r, kEnded);
+    Journal opens;
+    for (const std::string& e : r.journal())
+        if (e.find(" open ") != std::string::npos || e.rfind("MEDIA open", 0) == 0) opens.push_back(e.substr(0, 10));
+    EXPECT_EQ(opens, (Journal{"MCI open \"", "MEDIA open", "MEDIA open", "MEDIA open", "MCI open \""}));
+    EXPECT_TRUE(r.boxes.shown.empty());
+}
+
+// A Media Foundation title that cannot be decoded, that fails as it plays,
+// that never says its length, or whose decoder stalls: one box at most, the
+// run goes on as after a title that failed to open, and nothing hangs.
+TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
+    struct Case {
+        const char* name;
+        test::FakeMediaTitle title;
+        bool box;
+        int64_t endsAfterMs;  // about
+    };
+    const Case cases[] = {
+        {"does not decode", {4000, false}, true, 0},
+        {"fails as it plays", {4000, true, true, 1500}, true, 1500},
+        {"never says its length", {4000, true, false}, false, 4000},
+        {"stalls without a position", {4000, true, true, -1, true}, false, 3000},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.load({{"a.flac", 4000}});
+        r.media.files.begin()->second = c.title;
+        const int64_t start = r.clock.nowMs;
+        Press(r, PlayButton);
+        while (r.enabled(PauseButton) && r.clock.nowMs - start < 20000) ASSERT_TRUE(RunPass(r.p));
+        EXPECT_NEAR(double(r.clock.nowMs - start), double(c.endsAfterMs), 60) << c.name;
+        EXPECT_EQ(r.boxes.shown.size(), c.box ? 1u : 0u) << c.name;
+        EXPECT_FALSE(r.media.isOpen()) << c.name;
+        EXPECT_TRUE(r.enabled(PlayButton)) << c.name;
+        RunFor(r, 5000);
+        EXPECT_EQ(r.boxes.shown.size(), c.box ? 1u : 0u) << c.name << ": once";
+    }
+}
+
 // A title whose sound stops short of its length.
 int ModeQueries(Rig& r) { return Count(r.mci.commands, mci::kStatusModeWait); }
-int Closes(Rig& r) { return Count(r.mci.commands, mci::kClose); }
 
 test::FakeTrack Cut(int32_t lengthMs, int32_t soundMs) { return {lengthMs, test::TrackKind::Wav, soundMs}; }
 

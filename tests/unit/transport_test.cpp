@@ -128,7 +128,7 @@ TEST(PlayTrack, LengthTexts) {
         TableMci table;
         table.answers["status Morceau position wait"] = {0, c.reply};
         Player p{{}, {rig.controls, table, rig.events, rig.boxes, rig.windows, rig.launcher, rig.taskbar,
-                      rig.files, rig.dirs, rig.requester}};
+                      rig.files, rig.dirs, rig.requester, rig.media}};
         p.st.replyBuffer = rig.reply.data();
         PlayTrack(p, u"t.wav");
         EXPECT_EQ(p.st.lengthMs, c.lengthMs) << c.reply;
@@ -147,7 +147,7 @@ TEST(PlayTrack, TheLengthQueryAfterAFailedSeekIsTheOnlyOneAsked) {
     table.answers["status Morceau position wait"] = {0, "1"};
     table.answers["status Morceau length wait"] = {0, "240000"};
     Player p{{}, {rig.controls, table, rig.events, rig.boxes, rig.windows, rig.launcher, rig.taskbar, rig.files,
-                  rig.dirs, rig.requester}};
+                  rig.dirs, rig.requester, rig.media}};
     p.st.replyBuffer = rig.reply.data();
     PlayTrack(p, u"t.mp3");
     EXPECT_EQ(p.st.lengthMs, 240000);
@@ -224,6 +224,38 @@ TEST(Transport, AStartThatFailsIsAnOpenThatFailed) {
     EXPECT_FALSE(resume.mci.isOpen());
     ASSERT_EQ(resume.boxes.shown.size(), 1u);
     EXPECT_EQ(resume.boxes.shown[0].text, "Erreur à l'ouverture du fichier !");
+}
+
+// An open that fails is tried once more by the short name, where the volume
+// keeps one that differs; never where it keeps none.
+TEST(PlayTrack, AFailedOpenTriesTheShortPathOnce) {
+    struct Case {
+        const char* name;
+        std::string title, shortPath;
+        bool opens;
+        int opensTried;
+    };
+    const std::string folder = test::Rig::kFolder;
+    const Case cases[] = {
+        {"a WAV the driver cannot open by name", "\xD0\x9F\xD0\xB5.wav", folder + "PE~1.WAV", true, 2},
+        {"a FLAC the same", "\xD0\x9F\xD0\xB5.flac", folder + "PE~1.FLA", true, 2},
+        {"no short names on the volume", "\xD0\x9F\xD0\xB5.wav", "", false, 1},
+        {"a short name that is the long one", "AB.WAV", folder + "AB.WAV", false, 1},
+    };
+    for (const Case& c : cases) {
+        test::Rig r;
+        r.load({});
+        r.dirs.shortPaths[folder + c.title] = c.shortPath;
+        if (c.shortPath != folder + c.title) {  // else even the long name does not open
+            r.mci.files[c.shortPath] = {60000};
+            r.media.files[c.shortPath] = {60000};
+        }
+        EXPECT_EQ(PlayTrack(r.p, FromUtf8(c.title)), c.opens) << c.name;
+        int tried = 0;
+        for (const std::string& e : r.journal()) tried += e.find(" open ") != std::string::npos || e.rfind("MEDIA open", 0) == 0;
+        EXPECT_EQ(tried, c.opensTried) << c.name;
+        EXPECT_EQ(r.boxes.shown.size(), c.opens ? 0u : 1u) << c.name;
+    }
 }
 
 TEST(Transport, StopThenPlayStartsAgainFromOneMillisecond) {

@@ -1,0 +1,108 @@
+#include "playback/engine.h"
+
+#include "core/names.h"
+#include "playback/mci_channel.h"
+
+namespace vireo {
+
+namespace {
+
+bool Foundation(const Player& p) { return p.st.engine == Engine::MediaFoundation; }
+
+// Through the single-byte service when Windows-1252 spells the path exactly,
+// through the wide one otherwise.
+int32_t OpenWithMci(Player& p, const std::u16string& path) {
+    if (std::optional<std::string> spelled = ExactCp1252(path)) return SendMciCommand(p, mci::OpenCommand(*spelled));
+    return SendMciCommand(p, mci::OpenCommand(path));
+}
+
+int32_t OpenWith(Player& p, Engine engine, const std::u16string& path) {
+    if (engine == Engine::MediaFoundation) return p.io.media.open(path) ? 0 : 1;
+    return OpenWithMci(p, path);
+}
+
+}  // namespace
+
+int32_t OpenTitle(Player& p, const std::u16string& path) {
+    // Anything else (the folder itself, for an empty list) goes to MCI, which
+    // refuses it as it always did.
+    const Engine engine = EngineFor(path) == Engine::MediaFoundation ? Engine::MediaFoundation : Engine::Mci;
+    int32_t result = OpenWith(p, engine, path);
+    if (result != 0) {
+        const std::u16string shortPath = p.io.dirs.shortPath(path);
+        if (!shortPath.empty() && shortPath != path) result = OpenWith(p, engine, shortPath);
+    }
+    p.st.engine = result == 0 ? engine : Engine::None;
+    return result;
+}
+
+int32_t MeasureTitle(Player& p) {
+    if (Foundation(p)) {
+        const int64_t ms = p.io.media.durationMs();
+        return ms < 0 ? 0 : static_cast<int32_t>(ms);
+    }
+    SendMciCommand(p, mci::kSetTimeFormatMs);
+    // Some drivers (MPEG among them) cannot seek to the end; the position read
+    // back would then not be the length and the title would count as ended at
+    // once. Ask for the length itself in that case.
+    if (SendMciCommand(p, mci::kSeekToEndWait) == 0)
+        SendMciCommand(p, mci::kStatusPositionWait);
+    else
+        SendMciCommand(p, mci::kStatusLengthWait);
+    return static_cast<int32_t>(ReplyValue(p.st.replyText));
+}
+
+int32_t StartTitle(Player& p) {
+    if (Foundation(p)) return p.io.media.play(0) ? 0 : 1;
+    SendMciCommand(p, mci::kSeekToStart);
+    return SendMciCommand(p, mci::kPlayFromStart);
+}
+
+PollResult PollTitle(Player& p) {
+    if (Foundation(p)) {
+        if (p.io.media.state() == MediaState::Failed) return PollResult::Failed;
+        p.st.positionMs = static_cast<int32_t>(p.io.media.positionMs());
+        return PollResult::Open;
+    }
+    const int32_t result = SendMciCommand(p, mci::kStatusPosition);
+    p.st.positionMs = static_cast<int32_t>(ReplyValue(p.st.replyText));
+    return result == 0 ? PollResult::Open : PollResult::NotOpen;
+}
+
+bool TitleStopped(Player& p) {
+    if (Foundation(p)) {
+        const MediaState s = p.io.media.state();
+        return s == MediaState::Stopped || s == MediaState::Failed || s == MediaState::Closed;
+    }
+    return SendMciCommand(p, mci::kStatusModeWait) == 0 && p.st.replyText == "stopped";
+}
+
+bool StillTitleIsOver(Player& p) {
+    // Still opening is not stuck: the engine gives up on a title that never starts.
+    if (Foundation(p)) return p.io.media.state() != MediaState::Opening;
+    return TitleStopped(p);
+}
+
+void PauseTitle(Player& p) {
+    if (Foundation(p))
+        p.io.media.pause();
+    else
+        SendMciCommand(p, mci::kPauseWait);
+}
+
+int32_t ResumeTitle(Player& p) {
+    const int32_t at = p.st.positionMs;
+    if (Foundation(p)) return p.io.media.play(at < 0 ? -1 : at) ? 0 : 1;
+    // A device that knows no position (-1) goes on from where it stands.
+    return SendMciCommand(p, at < 0 ? std::string(mci::kPlay) : mci::PlayFromCommand(at));
+}
+
+void CloseTitle(Player& p) {
+    if (Foundation(p))
+        p.io.media.close();
+    else
+        SendMciCommand(p, mci::kClose);
+    p.st.engine = Engine::None;
+}
+
+}  // namespace vireo

@@ -1,0 +1,46 @@
+// The Media Foundation engine: the platform's MFPlay player object, one per
+// open title, from the system folder's mfplay.dll, loaded at the first title
+// that needs it.
+#pragma once
+#include <windows.h>
+#include <mfplay.h>
+
+#include "core/media.h"
+
+namespace vireo {
+
+class Win32Media : public MediaPort, private IMFPMediaPlayerCallback {
+public:
+    Win32Media() = default;
+    ~Win32Media() override { close(); }
+    Win32Media(const Win32Media&) = delete;
+    Win32Media& operator=(const Win32Media&) = delete;
+
+    bool open(const std::u16string& path) override;
+    int64_t durationMs() override { return durationMs_; }
+    int64_t positionMs() override;
+    MediaState state() override;
+    bool play(int64_t fromMs) override;
+    bool pause() override;
+    void close() override;
+
+private:
+    // The player's events come through the thread's message loop: the main
+    // loop's passes deliver them. The object outlives its player, so the
+    // reference count is not kept.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    void STDMETHODCALLTYPE OnMediaPlayerEvent(MFP_EVENT_HEADER* event) override;
+    bool start();
+
+    IMFPMediaPlayer* player_ = nullptr;
+    int64_t durationMs_ = -1;
+    MediaState state_ = MediaState::Closed;
+    bool itemSet_ = false;
+    bool playWanted_ = false;  // asked before the item was set
+    int64_t playFrom_ = -1;
+    DWORD openingSince_ = 0;
+};
+
+}  // namespace vireo
