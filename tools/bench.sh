@@ -16,12 +16,13 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target Vireo vireo_bench floor floor_common >/dev/null
 
 work="$root/build/bench/work"
-mkdir -p "$work/one" "$work/big" "$work/vireo-one" "$work/vireo-big" "$work/base-one" "$work/base-big"
+mkdir -p "$work/one" "$work/big" "$work/flac" "$work/vireo-one" "$work/vireo-big" "$work/vireo-flac" \
+  "$work/base-one" "$work/base-big" "$work/base-flac"
 cp build/windows/bin/floor.exe build/windows/bin/floor_common.exe "$work/"
 exe=${VIREO_BENCH_EXE:-build/windows/bin/Vireo.exe}
 base=${VIREO_BENCH_BASELINE:-}
 winpath() { echo "Z:${1//\//\\}"; }
-for name in one big; do
+for name in one big flac; do
   cp "$exe" "$work/vireo-$name/Vireo.exe"
   [ -z "$base" ] || cp "$base" "$work/base-$name/Vireo.exe"
   for player in vireo base; do
@@ -38,6 +39,12 @@ if [ ! -s "$wav" ]; then
     printf '\x01\x00\x02\x00'; le32 44100; le32 $((44100 * 4)); printf '\x04\x00\x10\x00'
     printf 'data'; le32 "$bytes"; head -c "$bytes" /dev/zero; } >"$wav.part"
   mv "$wav.part" "$wav"
+fi
+# A 10-minute FLAC, 44.1 kHz stereo, of a tone: what Media Foundation plays.
+flac="$work/flac/long.flac"
+if [ ! -s "$flac" ]; then
+  ffmpeg -loglevel error -nostdin -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=600" -ac 2 \
+    -c:a flac -y "$flac.part.flac" && mv "$flac.part.flac" "$flac"
 fi
 # 10,000 entries: 5,000 titles and 5,000 other files.
 if [ "$(find "$work/big" -type f | wc -l)" -ne 10000 ]; then

@@ -4,11 +4,15 @@
  *   floor play FILE          the same, with FILE open under the alias and playing
  *   floor list FOLDER        the same, after listing FOLDER twice (count, then fill a list)
  *   floor titles FILE...     no window: plays the files one after another, polling every 20 ms
+ *   floor foundation FILE    the windows, with FILE playing through Media Foundation's MFPlay
+ *                            player object, its position polled instead of MCI's
  * Built a second time with FLOOR_COMMON_CONTROLS, it also loads the common
  * controls library, as any program with a progress bar or tooltips must. */
  /* The idle pass: take one message, or sleep 20 ms; then one position poll. */
+#define COBJMACROS
 #include <windows.h>
 #include <mmsystem.h>
+#include <mfplay.h>
 #ifdef FLOOR_COMMON_CONTROLS
 #include <commctrl.h>
 #endif
@@ -118,6 +122,21 @@ int main(int argc, char** argv) {
         mciSendStringA("set Morceau time format milliseconds", reply, sizeof reply, NULL);
         mciSendStringA("play Morceau from 1", reply, sizeof reply, NULL);
     }
+    IMFPMediaPlayer* player = NULL;
+    static const GUID position100ns = {0};  /* MFP_POSITIONTYPE_100NS */
+    if (strcmp(mode, "foundation") == 0 && argc > 2) {
+        /* Loaded here, as the player does: the other floors never pay for it. */
+        typedef HRESULT(WINAPI * CreatePlayer)(LPCWSTR, BOOL, MFP_CREATION_OPTIONS, IMFPMediaPlayerCallback*, HWND,
+                                               IMFPMediaPlayer**);
+        typedef HRESULT(WINAPI * Initialize)(LPVOID);
+        HMODULE mfplay = LoadLibraryA("mfplay.dll"), ole32 = LoadLibraryA("ole32.dll");
+        CreatePlayer create = mfplay ? (CreatePlayer)(void*)GetProcAddress(mfplay, "MFPCreateMediaPlayer") : NULL;
+        Initialize initialize = ole32 ? (Initialize)(void*)GetProcAddress(ole32, "CoInitialize") : NULL;
+        WCHAR url[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, argv[2], -1, url, MAX_PATH);
+        if (!create || !initialize || FAILED(initialize(NULL)) || FAILED(create(url, TRUE, 0, NULL, NULL, &player)))
+            return 1;
+    }
     ShowWindow(back, SW_SHOWNORMAL);
     ShowWindow(front, SW_SHOWNORMAL);
 
@@ -128,7 +147,17 @@ int main(int argc, char** argv) {
         } else {
             Sleep(20);
         }
-        mciSendStringA("status Morceau position", reply, sizeof reply, NULL);
+        if (player) {
+            PROPVARIANT at; /* a VT_I8: nothing to clear */
+            memset(&at, 0, sizeof at);
+            IMFPMediaPlayer_GetPosition(player, &position100ns, &at);
+        } else {
+            mciSendStringA("status Morceau position", reply, sizeof reply, NULL);
+        }
+    }
+    if (player) {
+        IMFPMediaPlayer_Shutdown(player);
+        IMFPMediaPlayer_Release(player);
     }
     mciSendStringA("close Morceau", reply, sizeof reply, NULL);
     DestroyWindow(back);
