@@ -11,6 +11,9 @@ cmake --preset host >/dev/null && cmake --build --preset host --target make_demo
 run="$root/build/run"
 mkdir -p "$run/Musique"
 build/host/make_demo "$run/Musique" >/dev/null
+# Two of the tunes again as a FLAC and an AAC .m4a, which Media Foundation plays.
+ffmpeg -loglevel error -nostdin -i "$run/Musique/02 Ruisseau.wav" -c:a flac -y "$run/Musique/05 Ruisseau.flac"
+ffmpeg -loglevel error -nostdin -i "$run/Musique/03 Valse.wav" -c:a aac -b:a 96k -y "$run/Musique/06 Valse.m4a"
 cp build/windows/bin/Vireo.exe "$run/"
 # Vireo.ini: the key "Répertoire" in Windows-1252, the folder as Wine sees it.
 folder="Z:${run//\//\\}\\Musique\\"
