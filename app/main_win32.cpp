@@ -24,8 +24,6 @@
 namespace vireo {
 namespace {
 
-constexpr int kBackdropPicture = 20;
-
 // The folder 64-bit Windows keeps for 32-bit programs, wherever it is
 // installed; "" when the system names none.
 std::u16string ProgramFilesX86() {
@@ -42,13 +40,6 @@ int Run(HINSTANCE instance) {
     sys::InitCommonControlsEx(&icc);
     HRESULT com = CoInitialize(nullptr);
 
-    // 2. CaptionFont.
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    HFONT captionFont = CreateFontA(-MulDiv(7, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, "Verdana");
-
     // 3. Platform check, acted on in step 7.
     Win32Directories dirs;
     st.platformTag = CheckPlatform(dirs, ProgramFilesX86());
@@ -60,12 +51,11 @@ int Run(HINSTANCE instance) {
     st.programDir = ProgramDirOf(st.programPath);
     st.lengthSeconds = 100;
 
-    // 6. Pictures: only those the strip shows. Every other one would cost start
-    // time and memory and never reach the screen.
+    // 2, 6. CaptionFont and the pictures, for the display's scale: only the
+    // pictures the strip shows. Every other one would cost start time and
+    // memory and never reach the screen.
     PlatformImages images;
-    images.decode(kBackdropPicture);
-    for (const ControlSpec& c : ControlTable())
-        if (c.picture >= 0 && !images.bitmap(c.picture) && !images.icon(c.picture)) images.decode(c.picture);
+    StartStripScale(images);
 
     Win32Boxes boxes;
     HWND backdrop = nullptr, main = nullptr;
@@ -81,7 +71,7 @@ int Run(HINSTANCE instance) {
     // 8. BackdropWindow with its alpha picture.
     backdrop = OpenBackdropWindow(instance);
     if (!backdrop) goto S4;
-    ApplyAlphaBackdrop(backdrop, images, kBackdropPicture, 255, captionFont);
+    ApplyAlphaBackdrop(backdrop, images, kBackdropPicture, 255, StripCaptionFont());
 
     // 9. MainWindow, colour-keyed, owned by the backdrop.
     main = OpenMainWindow(instance, backdrop);
@@ -115,8 +105,11 @@ int Run(HINSTANCE instance) {
         // 13. The default folder.
         LoadMusicFolder(p);
 
-        // 14, 15.
+        // 14, 15. Windows 10 knows the scale of the monitor the strip is on,
+        // which may not be the system's.
         InstallFollowMainWindow(main, backdrop);
+        InstallStripScaling(backdrop, main);
+        ScaleStrip(WindowDpi(main), nullptr);
         ShowWindow(backdrop, SW_SHOWNORMAL);
         ShowWindow(main, SW_SHOWNORMAL);
 
@@ -141,7 +134,7 @@ S3:
 S4:
     if (backdrop) DestroyWindow(backdrop);
     images.release();
-    if (captionFont) DeleteObject(captionFont);
+    ReleaseStripScale();
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }

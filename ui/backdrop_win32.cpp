@@ -50,7 +50,8 @@ bool RenderMask(HDC screen, HFONT font, const char* caption, std::vector<uint8_t
 
 }  // namespace
 
-int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE opacity, HFONT captionFont) {
+int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE opacity, HFONT captionFont,
+                       const POINT* at) {
     if (images.depth(picture) != 32 || !images.bitmap(picture) || !images.bits(picture)) return 0;
     const int w = images.width(picture), h = images.height(picture);
     HBITMAP bmp = images.bitmap(picture);
@@ -70,16 +71,18 @@ int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE op
     std::vector<uint8_t> mask;
     for (const Caption& c : BackdropCaptions()) {
         SIZE size{};
+        const Point place = ScaledCaption(c, StripDpi());
         if (RenderMask(screen, captionFont, c.text, mask, size))
-            BlendCaption(pixels, w, h, mask.data(), size.cx, size.cy, c.x, c.y, kCaptionColour.r, kCaptionColour.g,
-                         kCaptionColour.b);
+            BlendCaption(pixels, w, h, mask.data(), size.cx, size.cy, place.x, place.y, kCaptionColour.r,
+                         kCaptionColour.g, kCaptionColour.b);
     }
     HGDIOBJ old = SelectObject(dc, bmp);
 
     SIZE size{w, h};
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
-    BOOL ok = UpdateLayeredWindow(window, nullptr, nullptr, &size, dc, &source, 0, &blend, ULW_ALPHA);
+    POINT to = at ? *at : POINT{};
+    BOOL ok = UpdateLayeredWindow(window, nullptr, at ? &to : nullptr, &size, dc, &source, 0, &blend, ULW_ALPHA);
     SelectObject(dc, old);
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);

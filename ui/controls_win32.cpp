@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/modal_win32.h"
@@ -12,6 +13,7 @@
 #include "ui/button_face.h"
 #include "ui/image_store_win32.h"
 #include "ui/layout.h"
+#include "ui/picture.h"
 #include "ui/ui_win32.h"
 
 namespace vireo {
@@ -75,6 +77,16 @@ void DrawFocusDots(HDC dc, const RECT& r) {
         }
 }
 
+// Every image button's face, for a change of scale.
+std::vector<Face*> g_faces;
+
+void RefreshFace(Face& f) {
+    if (f.premultiplied) DeleteObject(f.premultiplied);
+    if (f.symbol) DeleteObject(f.symbol);
+    f.premultiplied = PremultipliedCopy(*f.images, f.picture);
+    f.symbol = SymbolMask(*f.images, f.picture);
+}
+
 void DrawFace(HWND h, const Face& f) {
     PlatformImages& img = *f.images;
     int pw = img.width(f.picture), ph = img.height(f.picture);
@@ -112,7 +124,8 @@ void DrawFace(HWND h, const Face& f) {
     }
     if (ShowsFocus(h)) {
         RECT focus = rc;
-        InflateRect(&focus, -3, -3);
+        const int inset = ScaledLength(3, StripDpi());
+        InflateRect(&focus, -inset, -inset);
         DrawFocusDots(dc, focus);
     }
     ReleaseDC(h, dc);
@@ -126,6 +139,7 @@ LRESULT CALLBACK ImageButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR,
         sys::RemoveWindowSubclass(h, ImageButtonProc, kFaceSubclass);
         if (face->premultiplied) DeleteObject(face->premultiplied);
         if (face->symbol) DeleteObject(face->symbol);
+        g_faces.erase(std::remove(g_faces.begin(), g_faces.end(), face), g_faces.end());
         delete face;
         break;
     case WM_KILLFOCUS:
@@ -214,7 +228,7 @@ bool IsTimeDisplay(ControlId id) {
 // Titles of 100 minutes and more ("100:00" to "999:59") are wider than a
 // display: such a text is drawn in the same font, condensed until it fits.
 void FitDisplayText(HWND h, const std::u16string& text) {
-    const auto normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const HFONT normal = StripGuiFont();
     HDC dc = GetDC(h);
     if (!dc) return;
     HGDIOBJ old = SelectObject(dc, normal);
@@ -266,7 +280,9 @@ Made KindOf(ControlKind k) {
     case ControlKind::TextLabel: return {L"Static", SS_LEFT, WS_EX_CLIENTEDGE};
     case ControlKind::EditField: return {L"Edit", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::ComboBox: return {L"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
-    case ControlKind::CheckBox: return {L"Button", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    // The same for a check box: at a scale where its box leaves room, the
+    // platform would draw its name beside it.
+    case ControlKind::CheckBox: return {L"Button", WS_TABSTOP | BS_AUTOCHECKBOX | BS_BITMAP, 0};
     case ControlKind::ProgressBar: return {L"msctls_progress32", PBS_SMOOTH, 0};
     }
     return {L"Static", 0, 0};
@@ -278,14 +294,60 @@ int OuterHeight(HWND h) {
     return r.bottom - r.top;
 }
 
+// Where a control goes at the strip's scale; a combo box's height reaches down
+// to the bottom of its list.
+Rect Place(const ControlSpec& c) {
+    Rect r = ScaledRect(c, StripDpi());
+    if (c.kind == ControlKind::ComboBox) r.height = ScaledLength(350, StripDpi());
+    return r;
+}
+
+// The font of a control that shows text, and the closed height of the list.
+void Dress(HWND h, const ControlSpec& c) {
+    const auto font = reinterpret_cast<WPARAM>(StripGuiFont());
+    switch (c.kind) {
+    case ControlKind::TextLabel:
+    case ControlKind::EditField:
+        SendMessageW(h, WM_SETFONT, font, FALSE);
+        break;
+    case ControlKind::ComboBox:
+        SendMessageW(h, WM_SETFONT, font, FALSE);
+        // The closed height is reached in two steps: measure what the frame adds.
+        SendMessageA(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 15);
+        SendMessageA(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                     ComboFieldHeight(OuterHeight(h), ScaledRect(c, StripDpi()).height));
+        break;
+    default:
+        break;
+    }
+}
+
 }  // namespace
+
+void PlaceControls(HWND main) {
+    // A narrow font made for another scale would fit nothing.
+    if (g_narrowFont) DeleteObject(g_narrowFont);
+    g_narrowFont = nullptr;
+    for (const ControlSpec& c : ControlTable()) {
+        HWND h = GetDlgItem(main, c.id);
+        if (!h) continue;
+        const Rect r = Place(c);
+        SetWindowPos(h, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        Dress(h, c);
+        if (IsTimeDisplay(c.id)) {
+            std::u16string text(static_cast<size_t>(GetWindowTextLengthW(h)), u'\0');
+            text.resize(static_cast<size_t>(GetWindowTextW(h, Wide(text), static_cast<int>(text.size() + 1))));
+            FitDisplayText(h, text);
+        }
+    }
+    for (Face* f : g_faces) RefreshFace(*f);
+}
 
 void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
     HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(main, GWLP_HINSTANCE));
-    HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
     for (const ControlSpec& c : ControlTable()) {
         Made made = KindOf(c.kind);
-        int height = c.kind == ControlKind::ComboBox ? 350 : c.height;
+        const Rect at = Place(c);
         const DWORD style = WS_CHILD | WS_VISIBLE | made.style;
         const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id));
         // A button's or a check box's name is its window text; the 15-pixel check
@@ -293,27 +355,23 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
         // system: the path field and the list show names as the disk spells them.
         const bool named = c.kind == ControlKind::ImageButton || c.kind == ControlKind::CheckBox;
         const std::u16string text = WidenCp1252(named ? c.spoken : c.text);
-        HWND h = CreateWindowExW(made.exStyle, made.cls, Wide(text), style, c.x, c.y, c.width, height, main, menu,
-                                 inst, nullptr);
+        HWND h = CreateWindowExW(made.exStyle, made.cls, Wide(text), style, at.x, at.y, at.width, at.height, main,
+                                 menu, inst, nullptr);
         if (!h) continue;
+        Dress(h, c);
         switch (c.kind) {
-        case ControlKind::ImageButton:
-            sys::SetWindowSubclass(h, ImageButtonProc, kFaceSubclass,
-                                   reinterpret_cast<DWORD_PTR>(
-                                       new Face{&images, c.picture, PremultipliedCopy(images, c.picture),
-                                                SymbolMask(images, c.picture)}));
+        case ControlKind::ImageButton: {
+            Face* face = new Face{&images, c.picture, nullptr, nullptr};
+            RefreshFace(*face);
+            g_faces.push_back(face);
+            sys::SetWindowSubclass(h, ImageButtonProc, kFaceSubclass, reinterpret_cast<DWORD_PTR>(face));
             SendMessageW(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(BlankImage()));
             InvalidateRect(h, nullptr, TRUE);
             break;
+        }
         case ControlKind::TextLabel:
         case ControlKind::EditField:
-            SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
-            break;
         case ControlKind::ComboBox:
-            SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
-            // The closed height is reached in two steps: measure what the frame adds.
-            SendMessageA(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 15);
-            SendMessageA(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ComboFieldHeight(OuterHeight(h), c.height));
             break;
         case ControlKind::ProgressBar:
             SendMessageA(h, PBM_SETRANGE32, 0, static_cast<LPARAM>(barUpper));
@@ -321,6 +379,7 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
             break;
         case ControlKind::CheckBox:
             sys::SetWindowSubclass(h, CheckBoxProc, kFaceSubclass, 0);
+            SendMessageW(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(BlankImage()));
             break;
         }
         if (c.tip == TipKind::Balloon) AddBalloonTip(nullptr, h, c.tipTitle, c.tipText);

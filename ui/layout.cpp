@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/picture.h"
+
 namespace vireo {
 
 namespace {
@@ -76,6 +78,21 @@ const ControlSpec* FindControl(int id) {
 std::span<const ControlId> HandCursorControls() { return kHandControls; }
 
 std::span<const Caption> BackdropCaptions() { return kCaptions; }
+
+Rect ScaledRect(const ControlSpec& c, unsigned dpi) {
+    const int x = ScaledLength(c.x, dpi), y = ScaledLength(c.y, dpi);
+    return {x, y, ScaledLength(c.x + c.width, dpi) - x, ScaledLength(c.y + c.height, dpi) - y};
+}
+
+int StripWidth(unsigned dpi) { return ScaledLength(kStripWidth, dpi); }
+int StripHeight(unsigned dpi) { return ScaledLength(kStripHeight, dpi); }
+
+Point ScaledCaption(const Caption& c, unsigned dpi) { return {ScaledLength(c.x, dpi), ScaledLength(c.y, dpi)}; }
+
+int CaptionFontHeight(unsigned dpi) {
+    // 7 points: 7/72 inch, rounded as the platform's MulDiv rounds.
+    return -static_cast<int>((7 * dpi + 36) / 72);
+}
 
 Point CentredOrigin(int screenWidth, int screenHeight, int width, int height) {
     width = std::min(width, screenWidth);

@@ -60,6 +60,24 @@ struct Point {
 // Centring rule: size limited to the screen, then halved offsets truncated toward zero.
 Point CentredOrigin(int screenWidth, int screenHeight, int width, int height);
 
+// ---- display scales ----
+// The table is in 96-dpi pixels; at another scale only the adapter scales it,
+// through these.
+
+struct Rect {
+    int x, y, width, height;
+    bool operator==(const Rect&) const = default;
+};
+// A control's place at `dpi`: its edges scaled (halves rounded up), so that
+// neighbours that touch at 96 dpi still touch and nothing leaves the strip.
+Rect ScaledRect(const ControlSpec& c, unsigned dpi);
+// The strip's size and a caption's place at `dpi`.
+int StripWidth(unsigned dpi);
+int StripHeight(unsigned dpi);
+Point ScaledCaption(const Caption& c, unsigned dpi);
+// The caption font's height, 7 points at `dpi` (negative: the glyphs' height).
+int CaptionFontHeight(unsigned dpi);
+
 // The combo box's second selection-field height, given the closed outer height
 // measured with a selection field of 15.
 inline int ComboFieldHeight(int closedHeightAt15, int wanted = 19) { return wanted - (closedHeightAt15 - 15); }

@@ -2,10 +2,13 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "core/names.h"
 #include "core/system_dlls_win32.h"
 #include "core/wide_win32.h"
+#include "ui/layout.h"
+#include "ui/picture.h"
 #include "ui/ui_win32.h"
 
 namespace vireo {
@@ -14,6 +17,10 @@ namespace {
 
 constexpr char kPlainTipProp[] = "VireoPlainTip";
 constexpr UINT_PTR kTopSubclass = 1;
+constexpr int kBalloonWidth = 200;
+
+// Every tip window, for a change of scale.
+std::vector<HWND> g_balloons, g_plain;
 
 // The plain tip window keeps itself on top of everything each time it paints.
 LRESULT CALLBACK RaiseOnPaint(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
@@ -44,7 +51,9 @@ int AddBalloonTip(HWND owner, HWND control, const char* title, const char* text)
                                owner, nullptr, nullptr, nullptr);
     SendMessageA(tip, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);
     SendMessageA(tip, TTM_SETTIPBKCOLOR, GetSysColor(COLOR_INFOBK), 0);
-    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, 200);
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaledLength(kBalloonWidth, StripDpi()));
+    if (HFONT font = StripTipFont()) SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    g_balloons.push_back(tip);
     TOOLINFOW ti = ToolFor(control, control, wideText);
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     if (!wideTitle.empty()) SendMessageW(tip, TTM_SETTITLEW, 0, reinterpret_cast<LPARAM>(Wide(wideTitle)));
@@ -61,11 +70,20 @@ void SetPlainTip(HWND control, const char* text) {
         if (!tip) return;
         sys::SetWindowSubclass(tip, RaiseOnPaint, kTopSubclass, 0);
         SetPropA(parent, kPlainTipProp, tip);
+        if (HFONT font = StripTipFont()) SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        g_plain.push_back(tip);
     }
     std::u16string wide = WidenCp1252(text);
     TOOLINFOW ti = ToolFor(parent, control, wide);
     SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void ScaleTips(unsigned dpi, HFONT font) {
+    for (HWND tip : g_balloons) SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaledLength(kBalloonWidth, dpi));
+    if (!font) return;
+    for (const auto* tips : {&g_balloons, &g_plain})
+        for (HWND tip : *tips) SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 }  // namespace vireo

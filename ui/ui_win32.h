@@ -12,7 +12,27 @@ namespace vireo {
 
 class PlatformImages;
 
-// Window pair (windows_win32.cpp).
+// The display scale (scale_win32.cpp). The strip has one DPI, the system's at
+// start; the control table is in 96-dpi pixels and only these scale it.
+constexpr int kBackdropPicture = 20;
+// Takes the system's DPI, makes the fonts and decodes the pictures for it.
+void StartStripScale(PlatformImages& images);
+unsigned StripDpi();
+HFONT StripCaptionFont();
+// The font of the labels, the field, the list and the displays.
+HFONT StripGuiFont();
+// The tips' font for a tip made now, or null when their own is right.
+HFONT StripTipFont();
+void DecodeStripPictures(PlatformImages& images, unsigned dpi);
+// The scale of the monitor a window is on (Windows 10 1607 on), else the system's.
+unsigned WindowDpi(HWND window);
+void InstallStripScaling(HWND backdrop, HWND main);
+// Everything again at `dpi`: fonts, pictures, controls, tips, backdrop; the
+// windows at `place` (the rectangle a DPI change suggests) or where they are.
+void ScaleStrip(unsigned dpi, const RECT* place);
+void ReleaseStripScale();
+
+// Window pair (windows_win32.cpp), at StripDpi().
 HWND OpenBackdropWindow(HINSTANCE instance);
 HWND OpenMainWindow(HINSTANCE instance, HWND backdrop);
 void InstallFollowMainWindow(HWND main, HWND backdrop);
@@ -24,10 +44,14 @@ void RaiseEvent(const Event& e);
 Event TakeRaisedEvent();
 
 // Per-pixel-alpha backdrop (backdrop_win32.cpp).
-int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE opacity, HFONT captionFont);
+// The captions at StripDpi(); the window moved to `at` when given.
+int ApplyAlphaBackdrop(HWND window, PlatformImages& images, int picture, BYTE opacity, HFONT captionFont,
+                       const POINT* at = nullptr);
 
 // Controls (controls_win32.cpp).
 void CreateControls(HWND main, PlatformImages& images, int64_t barUpper);
+// Every control at its place, font and face for StripDpi().
+void PlaceControls(HWND main);
 void SetInitialStates(HWND main);
 // The path field and the title list named, the time displays described, for
 // screen readers (dynamic annotation: nothing is drawn). The buttons and check
@@ -74,6 +98,8 @@ private:
 // Tooltips (tooltips_win32.cpp).
 int AddBalloonTip(HWND owner, HWND control, const char* title, const char* text);
 void SetPlainTip(HWND control, const char* text);
+// The tips' wrap width at `dpi`, and their font (made for `dpi`) when one is given.
+void ScaleTips(unsigned dpi, HFONT font);
 
 // Hand pointer (cursor_win32.cpp).
 int AttachCursor(HWND control, HCURSOR cursor);

@@ -49,6 +49,9 @@ LRESULT CALLBACK BackdropProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         // bring it back with the strip, or the controls would stay iconic.
         if (wp == SIZE_RESTORED && g_main && IsIconic(g_main)) ShowWindow(g_main, SW_SHOWNOACTIVATE);
         break;
+    case WM_DPICHANGED:
+        ScaleStrip(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+        return 0;
     case kRaiseMainWindow:
         if (g_main && GetWindow(g_main, GW_OWNER) == h)
             SetWindowPos(g_main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -64,6 +67,10 @@ LRESULT CALLBACK MainProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     switch (m) {
     case WM_CLOSE:
         RaiseEvent({EventKind::Close, 0});
+        return 0;
+    case WM_DPICHANGED:
+        // Onto a monitor of another scale: the strip takes it, where Windows suggests.
+        ScaleStrip(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wp) == WA_INACTIVE) {
@@ -110,7 +117,7 @@ bool Register(HINSTANCE inst, const char* name, WNDPROC proc, HBRUSH background)
 }
 
 HWND Open(HINSTANCE inst, const char* cls, const char* title, HWND owner) {
-    RECT r{0, 0, kStripWidth, kStripHeight};
+    RECT r{0, 0, StripWidth(StripDpi()), StripHeight(StripDpi())};
     AdjustWindowRectEx(&r, kStyle, FALSE, 0);
     Point at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), r.right - r.left,
                              r.bottom - r.top);
@@ -153,7 +160,7 @@ void InstallFollowMainWindow(HWND, HWND backdrop) { g_follower = backdrop; }
 void FollowMainWindow(HWND main, UINT, WPARAM, LPARAM) {
     RECT r;
     if (!g_follower || !GetWindowRect(main, &r)) return;
-    RECT size{0, 0, kStripWidth, kStripHeight};
+    RECT size{0, 0, StripWidth(StripDpi()), StripHeight(StripDpi())};
     AdjustWindowRectEx(&size, static_cast<DWORD>(GetWindowLongPtrA(g_follower, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(g_follower, GWL_EXSTYLE)));
     SetWindowPos(g_follower, nullptr, r.left, r.top, size.right - size.left, size.bottom - size.top,

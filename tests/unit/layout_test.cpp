@@ -21,21 +21,36 @@ TEST(ControlTable, HoldsEachControlOnceInCreationOrder) {
     }
 }
 
-TEST(ControlTable, GeometryStaysInsideTheStripAndControlsDoNotOverlap) {
+// At every scale: inside the strip, no overlaps, and neighbours that touch at
+// 100 % still touch; at 100 % the table itself.
+TEST(ControlTable, GeometryAtEveryScale) {
     auto table = ControlTable();
-    for (const auto& c : table) {
-        EXPECT_GE(c.x, 0) << c.name;
-        EXPECT_GE(c.y, 0) << c.name;
-        EXPECT_LE(c.x + c.width, kStripWidth) << c.name;
-        EXPECT_LE(c.y + c.height, kStripHeight) << c.name;
-    }
-    for (size_t i = 0; i < table.size(); ++i)
-        for (size_t j = i + 1; j < table.size(); ++j) {
-            const auto &a = table[i], &b = table[j];
-            bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
-                         b.y + b.height <= a.y;
-            EXPECT_TRUE(apart) << a.name << " overlaps " << b.name;
+    for (unsigned dpi : {96u, 120u, 144u, 168u, 192u, 240u, 288u}) {
+        const int w = StripWidth(dpi), h = StripHeight(dpi);
+        EXPECT_EQ(w, (795 * int(dpi) + 48) / 96) << dpi;
+        for (const auto& c : table) {
+            const Rect r = ScaledRect(c, dpi);
+            EXPECT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.width <= w && r.y + r.height <= h) << c.name << " " << dpi;
+            EXPECT_GT(r.width * r.height, 0) << c.name << " " << dpi;
+            if (dpi == 96) EXPECT_EQ(r, (Rect{c.x, c.y, c.width, c.height})) << c.name;
         }
+        for (size_t i = 0; i < table.size(); ++i)
+            for (size_t j = i + 1; j < table.size(); ++j) {
+                const Rect a = ScaledRect(table[i], dpi), b = ScaledRect(table[j], dpi);
+                const bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
+                                   b.y + b.height <= a.y;
+                EXPECT_TRUE(apart) << table[i].name << " overlaps " << table[j].name << " " << dpi;
+                const auto& p = table[i];
+                const auto& q = table[j];
+                if (p.x + p.width == q.x && p.y == q.y) EXPECT_EQ(a.x + a.width, b.x) << p.name << " " << dpi;
+                if (q.x + q.width == p.x && p.y == q.y) EXPECT_EQ(b.x + b.width, a.x) << q.name << " " << dpi;
+            }
+    }
+    // 7 points, rounded as the platform rounds.
+    EXPECT_EQ(CaptionFontHeight(96), -9);
+    EXPECT_EQ(CaptionFontHeight(120), -12);
+    EXPECT_EQ(CaptionFontHeight(144), -14);
+    EXPECT_EQ(ScaledCaption(BackdropCaptions()[0], 144).x, 540);
 }
 
 TEST(ControlTable, SpotChecksAgainstTheLayout) {
