@@ -199,6 +199,7 @@ VIREO_E2E_CASE(face_controls) {
                 checkEq(BS_AUTOCHECKBOX, st & BS_TYPEMASK, n + " automatic check box type");
                 expectBits(st, WS_TABSTOP, 0, n + " style");
                 checkEq(s.spoken, text(h), n + " text");
+                check(sendA(h, BM_GETIMAGE, IMAGE_BITMAP).value_or(0) != 0, n + " holds an image, drawn for its text");
                 checkEq(s.id == 11 ? BST_CHECKED : BST_UNCHECKED, buttonCheck(h), n + " tick");
                 break;
             case Kind::Label:
@@ -427,6 +428,109 @@ VIREO_E2E_CASE(face_cursor) {
     tryControls({14});
     click(p.control(3));
     checkEq(arrowRef, pointerAt(away[0].first, arrowRef), std::string("the arrow over ") + away[0].second + " at the end");
+    p.closeAndCheck();
+}
+
+// What a strip at this scale must show, its top-left corner at `origin`: both
+// windows and every control at their places scaled (edges, halves up); no
+// label's text cut or wrapped (its ink on one line, ending inside); each
+// caption ending before the control to its right.
+void expectScaledStrip(Player& p, const DisplayScale& sc, POINT origin, const std::string& at) {
+    const RECT strip{origin.x, origin.y, origin.x + sc(kWidth), origin.y + sc(kHeight)};
+    checkEq(describe(strip), describe(screenRect(p.main())), "MainWindow" + at);
+    checkEq(describe(strip), describe(screenRect(p.backdrop())), "BackdropWindow" + at);
+    for (const ControlSpec& c : kControls)
+        checkEq(describe(RECT{sc(c.x), sc(c.y), sc(c.x + c.w), sc(c.y + c.h)}), describe(rectIn(p.control(c.id), p.main())),
+                std::string(c.name) + at);
+    // Drawn, and still: two captures alike.
+    std::optional<Shot> shot, last;
+    auto same = [&] {
+        for (int y = strip.top; y < strip.bottom; ++y)
+            for (int x = strip.left; x < strip.right; ++x)
+                if (shot->pixel(x, y) != last->pixel(x, y)) return false;
+        return true;
+    };
+    waitUntil([&] {
+        last = std::move(shot);
+        shot = captureScreen();
+        return shot && last && shot->pixel(origin.x + sc(625 + 30), origin.y + sc(36 + 9)) == RGB(0, 0, 0) && same();
+    }, 5000, 150);
+    if (!check(shot.has_value() && last.has_value(), "a still capture" + at)) return;
+    shot->save(shotPath(caseName() + format("-%d-%ld", sc.dpi(), strip.left)));
+    struct Label {
+        int id;
+        COLORREF back;
+    };
+    for (const Label& l : {Label{15, RGB(41, 119, 202)}, Label{7, 0}, Label{8, 0}, Label{9, 0}}) {
+        RECT r = screenRect(p.control(l.id));
+        InflateRect(&r, -2, -2);  // the sunken edge
+        int right = -1, lines = 0;
+        bool inked = false;  // the row above
+        for (int y = r.top; y < r.bottom; ++y) {
+            bool row = false;
+            for (int x = r.left; x < r.right; ++x)
+                if (!closeTo(shot->pixel(x, y), l.back, 40)) {
+                    right = std::max(right, x);
+                    row = true;
+                }
+            lines += row && !inked;
+            inked = row;
+        }
+        // A text too wide wraps: a second line shows below the first, or the
+        // first runs to the edge.
+        check(right >= 0 && right < r.right - 1 && lines == 1,
+              format("%s whole on one line%s: ink to column %ld of %ld, %d line(s)", show(text(p.control(l.id))).c_str(),
+                     at.c_str(), right - r.left, r.right - r.left, lines));
+    }
+    struct Next {
+        int x, next;  // a caption's left edge, and the control to its right
+    };
+    for (const Next& n : {Next{25, 70}, Next{90, 185}, Next{360, 395}, Next{435, 467}, Next{507, 542}, Next{582, 625}}) {
+        int right = -1;
+        for (int y = origin.y + sc(38); y < origin.y + sc(52); ++y)
+            for (int x = origin.x + sc(n.x); x < origin.x + sc(n.next); ++x) {
+                const COLORREF c = shot->pixel(x, y);
+                if (GetBValue(c) - GetRValue(c) > 50) right = std::max(right, static_cast<int>(x - origin.x));
+            }
+        check(right > sc(n.x) && right < sc(n.next) - 1,
+              format("the caption at %d ends before the control at %d%s (ink to %d, control at %d)", n.x, n.next,
+                     at.c_str(), right, sc(n.next)));
+    }
+}
+
+// The strip at 150 % and 200 % of the display, as the system hands the scale
+// to the program (100 %: face_windows, face_controls). Then, at 100 %, a move
+// onto a monitor of another scale, as Windows reports it (WM_DPICHANGED, with
+// the place it suggests) while a title plays: the strip takes the new scale
+// there and back, and the title plays on.
+VIREO_E2E_CASE(face_scales) {
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    for (int dpi : {144, 192}) {
+        DisplayScale sc(dpi);
+        FaceRun run;
+        expectScaledStrip(*run.player, sc, POINT{(sw - sc(kWidth)) / 2, (sh - sc(kHeight)) / 2},
+                          format(" at %d dpi", dpi));
+        run.player->closeAndCheck();
+    }
+    DisplayScale plain(96);
+    FaceRun run;
+    Player& p = *run.player;
+    click(p.control(2));
+    require(waitUntil([&] { return IsWindowEnabled(p.control(13)) != FALSE; }, 5000), "a title plays");
+    RemoteMemory place(p.process(), sizeof(RECT));
+    for (int dpi : {144, 96}) {
+        const DisplayScale sc(dpi);
+        const RECT now = screenRect(p.main());
+        const RECT suggested{now.left - 30, now.top - 20, now.left - 30 + sc(kWidth), now.top - 20 + sc(kHeight)};
+        require(place.write(0, &suggested, sizeof suggested), "the suggested place in the player's memory");
+        PostMessageA(p.main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(place.at(0)));
+        waitUntil([&] { return describe(screenRect(p.backdrop())) == describe(suggested) &&
+                               describe(screenRect(p.main())) == describe(suggested); }, 3000);
+        expectScaledStrip(p, sc, POINT{suggested.left, suggested.top}, format(" moved to a %d dpi monitor", dpi));
+        const std::string count = text(p.control(9));
+        check(IsWindowEnabled(p.control(13)) && waitUntil([&] { return text(p.control(9)) != count; }, 3000),
+              format("the title plays on at %d dpi (count %s, then %s)", dpi, count.c_str(), text(p.control(9)).c_str()));
+    }
     p.closeAndCheck();
 }
 

@@ -9,6 +9,8 @@
 //   for s in ready playing paused ended; do
 //     convert build/e2e/shots/strip-$s.bmp -strip -define png:exclude-chunks=date,time PNG24:tests/e2e/golden/strip-$s.png
 //   done
+//
+// and the same with strip_pixels_record_150 (_200) for strip-150-$s (strip-200-$s).
 //   tests/e2e/wine-env.sh stop
 //
 // (-strip and the excluded chunks keep dates and times out of the file, so the
@@ -17,7 +19,7 @@
 //
 // The images hold for this environment only: Wine 8 with a fresh prefix in the
 // classic look, the fonts of Debian 12 as tools/setup.sh leaves them, a 24-bit
-// 1280x1024 Xvfb screen. A host with other fonts (a real Verdana, say) draws the
+// 1920x1200 Xvfb screen. A host with other fonts (a real Verdana, say) draws the
 // captions and texts differently; the case notes which faces it got.
 #include <windows.h>
 #include <commctrl.h>
@@ -35,8 +37,9 @@ using namespace vireo::e2e;
 
 namespace {
 
-constexpr int kWidth = 795;
-constexpr int kHeight = 70;
+// The scale of the run; every place below is of the 96-dpi layout, through sc().
+int g_dpi = 96;
+int sc(int length) { return (length * g_dpi + 48) / 96; }
 
 enum Id { PlayButton = 2, StopButton = 3, FolderPathField = 4, TitleCombo = 5, SelectFolderButton = 6,
           ElapsedDisplay = 7, DurationDisplay = 8, CountDisplay = 9, SecondsDisplay = 10, PauseButton = 13,
@@ -108,9 +111,15 @@ Shot crop(const Shot& screen, const RECT& r) {
 // backdrop's row 9 and the field and display backgrounds are drawn.
 bool drawn(const Shot& s) {
     int covered = 0;
-    for (int x = 80; x < kWidth - 5; ++x) covered += s.pixel(x, 9) != kBehind;
-    return covered > (kWidth - 85) * 9 / 10 && s.pixel(74 + 100, 12 + 9) == RGB(41, 119, 202) &&
-           s.pixel(185 + 400, 12 + 9) == RGB(41, 119, 202) && s.pixel(625 + 30, 36 + 9) == RGB(0, 0, 0);
+    for (int x = sc(80); x < sc(795 - 5); ++x) covered += s.pixel(x, sc(9)) != kBehind;
+    // The label's background at its right end, past " Contenu : 2 titres".
+    return covered > (sc(795 - 5) - sc(80)) * 9 / 10 && s.pixel(sc(184) - sc(3), sc(12 + 9)) == RGB(41, 119, 202) &&
+           s.pixel(sc(185 + 400), sc(12 + 9)) == RGB(41, 119, 202) && s.pixel(sc(625 + 30), sc(36 + 9)) == RGB(0, 0, 0);
+}
+
+// The golden image's name: strip-<state>, or strip-<percent>-<state> at another scale.
+std::string goldenName(const char* state) {
+    return g_dpi == 96 ? std::string("strip-") + state : format("strip-%d-%s", g_dpi * 100 / 96, state);
 }
 
 // What would spoil a capture: a window over the strip (a tooltip, a box, a
@@ -169,7 +178,7 @@ std::wstring goldenPath(const char* state) {
     if (n == 0 || n >= MAX_PATH) abortCase("VIREO_E2E_GOLDEN is not set (tests/e2e/wine-env.sh sets it)");
     std::wstring path(dir, n);
     if (path.back() != L'\\') path += L'\\';
-    return path + L"strip-" + widen(state) + L".png";
+    return path + widen(goldenName(state)) + L".png";
 }
 
 // The golden image as a top-down capture, through the player's own PNG decoder.
@@ -207,7 +216,15 @@ std::optional<Shot> loadGolden(const std::wstring& path, std::string& why) {
 }
 
 void compare(const Shot& got, const Shown& want) {
-    const std::string name = std::string("strip-") + want.state;
+    const std::string name = goldenName(want.state);
+    // The key colour never shows: no pink fringe around what the strip draws.
+    int pink = 0;
+    for (int y = 0; y < got.height; ++y)
+        for (int x = 0; x < got.width; ++x) {
+            const COLORREF c = got.pixel(x, y);
+            pink += GetRValue(c) > 200 && GetGValue(c) < 90 && GetBValue(c) > 200;
+        }
+    checkEq(0, pink, name + ": pixels of the key colour");
     const std::wstring path = goldenPath(want.state);
     std::string why;
     auto golden = loadGolden(path, why);
@@ -263,10 +280,16 @@ void shoot(Strip& s, const Shown& want, Mode mode, const std::function<void()>& 
     checkEq(expected(want), shot ? expected(want) : s.seen(), "the strip shows " + what +
                                           " (Play Pause Resume Stop SelectFolder UserFolder | Elapsed | Duration | Count | "
                                           "Seconds | title | bar)");
-    if (!check(shot.has_value(), "a complete and still capture of " + what)) return;
+    if (!check(shot.has_value(), "a complete and still capture of " + what)) {
+        if (auto screen = captureScreen()) {
+            const std::string saved = shotPath(goldenName(want.state) + "-unsettled");
+            if (crop(*screen, s.rect).save(saved)) note("what the screen showed is in " + saved);
+        }
+        return;
+    }
     note(std::string(want.state) + ": " + focusText(s));
     if (mode == Mode::Record) {
-        std::string path = shotPath(std::string("strip-") + want.state);
+        std::string path = shotPath(goldenName(want.state));
         check(shot->save(path), "recorded " + path);
     } else {
         compare(*shot, want);
@@ -283,7 +306,9 @@ std::string fontFace(HFONT font) {
     return face;
 }
 
-void runStrip(Mode mode) {
+void runStrip(Mode mode, int dpi = 96) {
+    DisplayScale scale(dpi);
+    g_dpi = dpi;
     {
         HDC screen = GetDC(nullptr);
         int dpi = GetDeviceCaps(screen, LOGPIXELSY), depth = GetDeviceCaps(screen, BITSPIXEL);
@@ -305,9 +330,10 @@ void runStrip(Mode mode) {
 
     // The pointer far from the strip before it appears, so that no tip shows.
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    require(sw == 1280 && sh == 1024, format("a 1280x1024 screen, as when the images were recorded (%dx%d)", sw, sh));
+    require(sw == 1920 && sh == 1200, format("a 1920x1200 screen, as when the images were recorded (%dx%d)", sw, sh));
     require(mouseTo(4, 4), "the pointer in the screen's corner");
-    s.rect = RECT{(sw - kWidth) / 2, (sh - kHeight) / 2, (sw + kWidth) / 2, (sh + kHeight) / 2};
+    const int w = sc(795), h = sc(70);
+    s.rect = RECT{(sw - w) / 2, (sh - h) / 2, (sw - w) / 2 + w, (sh - h) / 2 + h};
     ColourCurtain curtain(RECT{s.rect.left - 20, s.rect.top - 20, s.rect.right + 20, s.rect.bottom + 20}, kBehind);
     require(curtain.shown(), "a window of one colour behind the strip");
 
@@ -362,6 +388,11 @@ void runStrip(Mode mode) {
 }  // namespace
 
 VIREO_E2E_CASE(strip_pixels) { runStrip(Mode::Compare); }
+// At 150 % and 200 %: every picture drawn for the scale, the fonts at their size.
+VIREO_E2E_CASE(strip_pixels_150) { runStrip(Mode::Compare, 144); }
+VIREO_E2E_CASE(strip_pixels_200) { runStrip(Mode::Compare, 192); }
 
-// Writes build/e2e/shots/strip-<state>.bmp from this build (see the top of the file).
+// Writes build/e2e/shots/strip[-<percent>]-<state>.bmp from this build (see the top of the file).
 VIREO_E2E_MANUAL_CASE(strip_pixels_record) { runStrip(Mode::Record); }
+VIREO_E2E_MANUAL_CASE(strip_pixels_record_150) { runStrip(Mode::Record, 144); }
+VIREO_E2E_MANUAL_CASE(strip_pixels_record_200) { runStrip(Mode::Record, 192); }

@@ -258,6 +258,33 @@ PlatformFolderGuard::PlatformFolderGuard(Mode mode) {
 
 PlatformFolderGuard::~PlatformFolderGuard() { restore_->run(); }
 
+namespace {
+void removeLogPixels() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, "LogPixels");
+    RegCloseKey(key);
+}
+}  // namespace
+
+DisplayScale::DisplayScale(int dpi) : dpi_(dpi) {
+    restore_ = std::make_unique<Cleanup>(removeLogPixels);
+    if (dpi == 96) {
+        removeLogPixels();
+        return;
+    }
+    HKEY key = nullptr;
+    const DWORD value = static_cast<DWORD>(dpi);
+    require(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS &&
+                RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                    ERROR_SUCCESS,
+            format("LogPixels set to %d", dpi));
+    RegCloseKey(key);
+}
+
+DisplayScale::~DisplayScale() { restore_->run(); }
+
 // --- the player process ------------------------------------------------------------
 
 Player::Player(const std::string& exe, const std::string& workDir) : Player(widen(exe), widen(workDir)) {}

@@ -73,6 +73,22 @@ private:
 };
 void restorePlatformFolderIfLeft();
 
+// The display scale the players started during the life of the guard get: Wine
+// hands the LogPixels value of HKCU\Control Panel\Desktop to every process it
+// starts, and never stretches a window. Removed again, also from the watchdog.
+class DisplayScale {
+public:
+    explicit DisplayScale(int dpi);
+    ~DisplayScale();
+    int dpi() const { return dpi_; }
+    // A length of the 96-dpi layout at this scale, halves rounded up.
+    int operator()(int length) const { return (length * dpi_ + 48) / 96; }
+
+private:
+    int dpi_;
+    std::unique_ptr<Cleanup> restore_;
+};
+
 // --- the player process ----------------------------------------------------------
 
 class Player {

@@ -407,13 +407,14 @@ bool mouseTo(int x, int y) {
     in.mi.dy = static_cast<LONG>((y * 65536LL + h / 2) / h);
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &in, sizeof in);
-    POINT p{};
-    GetCursorPos(&p);
-    if (p.x != x || p.y != y) {
-        SetCursorPos(x, y);
+    // The input reaches the server a moment later on a busy machine.
+    return waitUntil([&] {
+        POINT p{};
         GetCursorPos(&p);
-    }
-    return p.x == x && p.y == y;
+        if (p.x == x && p.y == y) return true;
+        SetCursorPos(x, y);
+        return false;
+    }, 2000, 20);
 }
 
 void mouseButton(bool down) {

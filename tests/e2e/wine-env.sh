@@ -26,7 +26,8 @@ start() {
     -L module-null-sink -L module-native-protocol-unix >/dev/null 2>&1 || true
   local d=91
   while [ -e "/tmp/.X11-unix/X$d" ] || [ -e "/tmp/.X$d-lock" ]; do d=$((d + 1)); done
-  Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # Wide enough for the strip at 200 % (1590 pixels).
+  Xvfb ":$d" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
   echo $! >"$state/xvfb.pid"
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$d" ] && break; sleep 0.1; done
   export DISPLAY=":$d"
