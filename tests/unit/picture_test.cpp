@@ -876,9 +876,13 @@ TEST(ImageStoreTest, PicturesForADpi) {
             EXPECT_EQ(p.depth, a.depth);
             if (dpi * 100 == unsigned(percent) * 96) {
                 EXPECT_EQ(p.pixels, plain.get(n)->pixels);
-                if (plain.get(n)->icon) EXPECT_EQ(p.iconImage, plain.get(n)->iconImage);
+                if (plain.get(n)->icon) {
+                    EXPECT_EQ(p.iconImage, plain.get(n)->iconImage);
+                }
             }
-            if (a.depth == 32) EXPECT_EQ(Alphas(p).graded, n != 20);
+            if (a.depth == 32) {
+                EXPECT_EQ(Alphas(p).graded, n != 20);
+            }
             ASSERT_EQ(p.icon, DesignOf(n).icon);
             if (!p.icon) continue;
             // The icon image holds the same pixels.

@@ -85,7 +85,7 @@ TEST(PrefsFileText, SerializesOneCrlfLinePerEntry) {
     EXPECT_EQ(SerializePreferences({}, false), "");
     EXPECT_EQ(SerializePreferences({}, true), kBom + "\r\n");
     // A single-byte text that starts like a mark starts with a blank line.
-    for (const std::string mark : {kBom, std::string("\xFF\xFE"), std::string("\xFE\xFF")})
+    for (const std::string& mark : {kBom, std::string("\xFF\xFE"), std::string("\xFE\xFF")})
         EXPECT_EQ(SerializePreferences({Pair(mark + "k", "v")}, false), "\r\n" + mark + "k = v\r\n");
 }
 
