@@ -15,7 +15,7 @@ unsigned g_dpi = kDesignDpi;
 unsigned g_systemDpi = kDesignDpi;  // the scale the system's stock fonts are made for
 HFONT g_captionFont = nullptr;
 HFONT g_guiFont = nullptr;  // null: the stock font is right
-HFONT g_tipFont = nullptr;  // null: the tips' own font is right
+HFONT g_tipFont = nullptr;  // the tips' font once the scale has changed
 PlatformImages* g_images = nullptr;
 HWND g_backdrop = nullptr, g_main = nullptr;
 
@@ -34,14 +34,8 @@ HFONT Rescaled(LOGFONTW lf) {
 void MakeFonts() {
     Drop(g_captionFont);
     Drop(g_guiFont);
-    Drop(g_tipFont);
     g_captionFont = CreateFontW(CaptionFontHeight(g_dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, L"Verdana");
-    // The tips' own font: the status font of the system's scale.
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        g_tipFont = Rescaled(metrics.lfStatusFont);
     if (g_dpi == g_systemDpi) return;
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
@@ -64,7 +58,6 @@ void StartStripScale(PlatformImages& images) {
 unsigned StripDpi() { return g_dpi; }
 HFONT StripCaptionFont() { return g_captionFont; }
 HFONT StripGuiFont() { return g_guiFont ? g_guiFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
-HFONT StripTipFont() { return g_dpi == g_systemDpi ? nullptr : g_tipFont; }
 
 void DecodeStripPictures(PlatformImages& images, unsigned dpi) {
     images.decode(kBackdropPicture, dpi);
@@ -94,6 +87,13 @@ void ScaleStrip(unsigned dpi, const RECT* place) {
     // Laid out unseen, then shown at once: no moment at the wrong size.
     SendMessageW(g_main, WM_SETREDRAW, FALSE, 0);
     PlaceControls(g_main);
+    // The tips were made at the system's scale, with their own font: the
+    // status font, made again for this one.
+    Drop(g_tipFont);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        g_tipFont = Rescaled(metrics.lfStatusFont);
     ScaleTips(dpi, g_tipFont);
     RECT r;
     GetWindowRect(g_main, &r);

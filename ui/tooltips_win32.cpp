@@ -52,7 +52,6 @@ int AddBalloonTip(HWND owner, HWND control, const char* title, const char* text)
     SendMessageA(tip, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);
     SendMessageA(tip, TTM_SETTIPBKCOLOR, GetSysColor(COLOR_INFOBK), 0);
     SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaledLength(kBalloonWidth, StripDpi()));
-    if (HFONT font = StripTipFont()) SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     g_balloons.push_back(tip);
     TOOLINFOW ti = ToolFor(control, control, wideText);
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
@@ -70,8 +69,7 @@ void SetPlainTip(HWND control, const char* text) {
         if (!tip) return;
         sys::SetWindowSubclass(tip, RaiseOnPaint, kTopSubclass, 0);
         SetPropA(parent, kPlainTipProp, tip);
-        if (HFONT font = StripTipFont()) SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        g_plain.push_back(tip);
+            g_plain.push_back(tip);
     }
     std::u16string wide = WidenCp1252(text);
     TOOLINFOW ti = ToolFor(parent, control, wide);

@@ -21,8 +21,6 @@ unsigned StripDpi();
 HFONT StripCaptionFont();
 // The font of the labels, the field, the list and the displays.
 HFONT StripGuiFont();
-// The tips' font for a tip made now, or null when their own is right.
-HFONT StripTipFont();
 void DecodeStripPictures(PlatformImages& images, unsigned dpi);
 // The scale of the monitor a window is on (Windows 10 1607 on), else the system's.
 unsigned WindowDpi(HWND window);
