@@ -82,9 +82,9 @@ fixtures() {
       echo "wine-env: lame is missing (tools/setup.sh installs it): no MP3 fixture" >&2
     fi
   done
-  local spec name codec
-  for spec in "3.2 flac flac flac" "2.2 aac-m4a aac ipod" "1.7 alac-m4a alac ipod" "1.2 adts aac adts"; do
-    set -- $spec
+  local fixture name
+  for fixture in "3.2 flac flac flac" "2.2 aac-m4a aac ipod" "1.7 alac-m4a alac ipod" "1.2 adts aac adts"; do
+    set -- $fixture
     case "$2" in aac-m4a) name="tone-$1s-aac.m4a" ;; alac-m4a) name="tone-$1s-alac.m4a" ;; adts) name="tone-$1s.aac" ;; *) name="tone-$1s.$2" ;; esac
     [ -s "$fixtures_dir/$name" ] && continue
     tone "$1" | ffmpeg -loglevel error -nostdin -f s16le -ar 22050 -ac 1 -i - -c:a "$3" -f "$4" -y "$fixtures_dir/$name.part" &&

@@ -252,67 +252,55 @@ public:
     explicit FakeMedia(FakeClock& clock) : clock_(clock) {}
     std::map<std::string, FakeMediaTitle> files;  // full path in UTF-8
     std::vector<std::string>* journal = nullptr;  // "MEDIA <call>" here, when set
-    bool refusePlay = false;
 
-    bool isOpen() const { return open_; }
+    bool isOpen() const { return mode_ != MediaState::Closed; }
     bool open(const std::u16string& path) override {
         log("open " + ToUtf8(path));
         close();
         auto it = files.find(ToUtf8(path));
         if (it == files.end() || !it->second.decodes) return false;
-        open_ = true;
         title_ = it->second;
-        playing_ = false;
+        mode_ = MediaState::Stopped;
         start_ = 0;
         return true;
     }
-    int64_t durationMs() override { return open_ && title_.knowsLength ? title_.lengthMs : -1; }
+    int64_t durationMs() override { return isOpen() && title_.knowsLength ? title_.lengthMs : -1; }
     int64_t positionMs() override {
-        if (!open_ || title_.stuck) return -1;
-        const int64_t at = played();
-        return at >= title_.lengthMs ? 0 : at;
+        if (!isOpen() || title_.stuck) return -1;
+        return played() >= title_.lengthMs ? 0 : played();
     }
     MediaState state() override {
-        if (!open_) return MediaState::Closed;
-        const int64_t at = played();
-        if (title_.failsAtMs >= 0 && at >= title_.failsAtMs) return MediaState::Failed;
+        if (!isOpen()) return mode_;
+        if (title_.failsAtMs >= 0 && played() >= title_.failsAtMs) return MediaState::Failed;
         if (title_.stuck) return MediaState::Playing;
-        if (at >= title_.lengthMs) return MediaState::Stopped;
-        return playing_ ? MediaState::Playing : paused_ ? MediaState::Paused : MediaState::Stopped;
+        return played() >= title_.lengthMs ? MediaState::Stopped : mode_;
     }
-    bool play(int64_t fromMs) override {
-        log("play " + std::to_string(fromMs));
-        if (!open_ || refusePlay) return false;
-        start_ = fromMs >= 0 ? fromMs : played();
-        startedAt_ = clock_.nowMs;
-        playing_ = true;
-        paused_ = false;
-        return true;
-    }
-    bool pause() override {
-        log("pause");
-        if (!open_) return false;
-        start_ = played();
-        playing_ = false;
-        paused_ = true;
-        return true;
-    }
+    bool play(int64_t fromMs) override { return move("play " + std::to_string(fromMs), fromMs, MediaState::Playing); }
+    bool pause() override { return move("pause", -1, MediaState::Paused); }
     void close() override {
-        if (open_) log("close");
-        open_ = playing_ = paused_ = false;
+        if (isOpen()) log("close");
+        mode_ = MediaState::Closed;
     }
 
 private:
     int64_t played() const {
-        const int64_t at = playing_ ? start_ + (clock_.nowMs - startedAt_) : start_;
+        const int64_t at = mode_ == MediaState::Playing ? start_ + (clock_.nowMs - startedAt_) : start_;
         return at < title_.lengthMs ? at : title_.lengthMs;
+    }
+    bool move(const std::string& call, int64_t fromMs, MediaState to) {
+        log(call);
+        if (!isOpen()) return false;
+        start_ = fromMs >= 0 ? fromMs : played();
+        startedAt_ = clock_.nowMs;
+        mode_ = to;
+        return true;
     }
     void log(const std::string& call) {
         if (journal) journal->push_back("MEDIA " + call);
     }
     FakeClock& clock_;
     FakeMediaTitle title_;
-    bool open_ = false, playing_ = false, paused_ = false;
+    MediaState mode_ = MediaState::Closed;
     int64_t start_ = 0, startedAt_ = 0;
 };
 
