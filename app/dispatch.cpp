@@ -1,5 +1,7 @@
 #include "app/dispatch.h"
 
+#include "app/main_loop.h"
+#include "app/system_commands.h"
 #include "app/texts.h"
 #include "library/folder_choice.h"
 #include "library/folder_scan.h"
@@ -50,6 +52,34 @@ void OnControl(Player& p, int id) {
     }
 }
 
+// Next and Previous: the open title is closed and the new one plays from its
+// start; with none open only the selection moves.
+void GoToTitle(Player& p, int64_t index) {
+    ControlPort& c = p.io.controls;
+    if (!c.isEnabled(StopButton)) {
+        c.setState(TitleCombo, index);
+        return;
+    }
+    CloseTrack(p);
+    c.setState(TitleCombo, index);
+    PlaySelected(p);
+}
+
+// A command from Windows is the press of the strip's button, at most once.
+void OnTransport(Player& p, const Event& event) {
+    TransportView view = ViewOf(p);
+    view.blocked = event.blocked;
+    switch (ActionFor(event.command, view)) {
+        case CommandAction::Play: OnControl(p, PlayButton); break;
+        case CommandAction::Pause: OnControl(p, PauseButton); break;
+        case CommandAction::Resume: OnControl(p, ResumeButton); break;
+        case CommandAction::Stop: OnControl(p, StopButton); break;
+        case CommandAction::Next: GoToTitle(p, NeighbourTitle(view, 1)); break;
+        case CommandAction::Previous: GoToTitle(p, NeighbourTitle(view, -1)); break;
+        case CommandAction::None: break;
+    }
+}
+
 }  // namespace
 
 void Dispatch(Player& p, const Event& event) {
@@ -59,6 +89,12 @@ void Dispatch(Player& p, const Event& event) {
         // keep their own clicks.
         case EventKind::LeftPress: p.io.windows.beginDrag(); break;
         case EventKind::Close: p.st.quitFlag = 1; break;
+        case EventKind::Transport: OnTransport(p, event); break;
+        // As SELECTION, and only while it could be pressed.
+        case EventKind::Drop:
+            if (!event.blocked && p.io.controls.isEnabled(SelectFolderButton)) ListDroppedFolder(p, event.paths);
+            break;
+        case EventKind::TaskbarButton: AddThumbButtons(p); break;
         case EventKind::None:
         case EventKind::Other: break;
     }

@@ -1,6 +1,7 @@
 #include "app/main_loop.h"
 
 #include "app/dispatch.h"
+#include "app/system_commands.h"
 #include "playback/engine.h"
 #include "playback/indicators.h"
 #include "playback/transport.h"
@@ -18,19 +19,23 @@ bool RunPass(Player& p) {
     // Only an open track can end. Without this guard a last length text of
     // "0:00" would equal the idle reading on every pass after the track closed,
     // and the end handling would start titles by itself or repeat a failing open.
+    bool changed = hasEvent;
     if (poll == PollResult::Failed) {
         HandleFailedTrack(p);
+        changed = true;
     } else if (poll == PollResult::NotOpen) {
         p.st.watchingPosition = false;
         p.st.lastSecondReached = false;
     } else if (TrackEnded(p)) {
         HandleEndOfTrack(p);
+        changed = true;
     }
 
     if (hasEvent) {
         Dispatch(p, p.st.event);
         if (p.st.quitFlag == 1) return false;
     }
+    TellSystem(p, changed);
     return true;
 }
 
@@ -38,6 +43,7 @@ void RunMainLoop(Player& p) {
     while (RunPass(p)) {
     }
     CloseTrack(p);
+    StopTellingSystem(p);
 }
 
 bool TrackEnded(Player& p) {
@@ -77,13 +83,12 @@ void EndRun(Player& p) {
     p.io.taskbar.setProgress(kTaskbarNoProgress);
 }
 
+}  // namespace
+
 void PlaySelected(Player& p) {
     p.st.currentTitle = p.io.controls.name(TitleCombo);
-    // A title renamed or deleted since the scan: its box, and the run is over.
     if (!PlayTrack(p, p.st.currentTitle)) EndRun(p);
 }
-
-}  // namespace
 
 void HandleFailedTrack(Player& p) {
     CloseTrack(p);

@@ -14,7 +14,8 @@ constexpr uint32_t kStallMs = 3000;
 // the end-of-track test, then the event's dispatch. False when the loop must end.
 bool RunPass(Player& p);
 // Passes until QuitFlag is 1 after a dispatched event; then closes the MCI
-// device, before the windows and COM go, or it could stay unusable.
+// device, before the windows and COM go, or it could stay unusable, and
+// leaves the system's media controls.
 void RunMainLoop(Player& p);
 // Whether the playing title has ended. A paused one (Pause disabled) never
 // has. Once its elapsed text has met its length text it has reached its last
@@ -36,6 +37,9 @@ bool TrackStalled(Player& p);
 // run, by the two mode check boxes. A successor that cannot be opened ends the
 // run too, after its box.
 void HandleEndOfTrack(Player& p);
+// Plays the title the list shows; one that does not open (renamed or deleted
+// since the scan) shows its box and ends the run.
+void PlaySelected(Player& p);
 // A title that opened but can no longer be decoded (damaged, protected): shown
 // as a title that failed to open, and the run ends as after one.
 void HandleFailedTrack(Player& p);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vireo {
 
@@ -21,11 +22,34 @@ public:
     virtual void showWideBox(std::string_view title, std::u16string_view text, unsigned flags) = 0;
 };
 
-enum class EventKind { None, Control, LeftPress, Close, Other };
+// What Windows asks of the transport: the media keys, the system's media
+// controls and the taskbar's thumbnail buttons. PlayOrResume is a key's or
+// the system's Play, which also plays on after a pause; Play is the Play
+// button itself.
+enum class TransportCommand { PlayPause, PlayOrResume, Play, Pause, Resume, Stop, Next, Previous };
+
+enum class EventKind {
+    None,
+    Control,
+    LeftPress,
+    Close,
+    Transport,      // a command from Windows (above)
+    Drop,           // files and folders dropped on the strip
+    TaskbarButton,  // the taskbar has made the program's button (again)
+    Other,
+};
 
 struct Event {
+    Event() = default;
+    Event(EventKind k, int id = 0) : kind(k), control(id) {}
     EventKind kind = EventKind::None;
     int control = 0;  // for EventKind::Control
+    TransportCommand command = TransportCommand::PlayPause;  // for EventKind::Transport
+    // Transport and Drop: it came while a box or the folder requester had
+    // disabled the strip. The loop runs it only after the box, when it no
+    // longer means anything.
+    bool blocked = false;
+    std::vector<std::u16string> paths;  // for EventKind::Drop
 };
 
 class EventPort {
@@ -53,10 +77,44 @@ public:
     virtual std::string systemDirectory() = 0;
 };
 
+// Which of Play, Pause, Reprendre and Stop are enabled.
+struct TransportButtons {
+    bool play = false, pause = false, resume = false, stop = false;
+    bool operator==(const TransportButtons&) const = default;
+};
+
 class TaskbarPort {
 public:
     virtual ~TaskbarPort() = default;
     virtual void setProgress(int state) = 0;  // on BackdropWindow
+    // The four buttons under the taskbar's thumbnail, with the strip's ids and
+    // names: added (`add`, once the taskbar has made the program's button,
+    // again after the shell restarts) or brought in step.
+    virtual void showThumbButtons(const TransportButtons& buttons, bool add) = 0;
+};
+
+// What the system's media controls (the volume flyout, the lock screen, the
+// keyboard's and a headset's media keys) are told.
+enum class PlaybackStatus { Closed, Stopped, Playing, Paused };
+
+struct SystemButtons {
+    bool play = false, pause = false, stop = false, next = false, previous = false;
+    bool operator==(const SystemButtons&) const = default;
+};
+
+class SystemControlsPort {
+public:
+    virtual ~SystemControlsPort() = default;
+    // Registers the program with the system's media controls; false where it
+    // cannot (before Windows 10, or any step refused). Asked once.
+    virtual bool start() = 0;
+    virtual void setButtons(const SystemButtons& buttons) = 0;
+    virtual void setStatus(PlaybackStatus status) = 0;
+    // The title as its first line, the folder as its second.
+    virtual void setDisplay(std::u16string_view title, std::u16string_view folder) = 0;
+    virtual void setTimeline(int64_t endMs, int64_t positionMs) = 0;
+    // Unregisters, before the windows go.
+    virtual void stop() = 0;
 };
 
 constexpr int kTaskbarNoProgress = 0;     // TBPF_NOPROGRESS

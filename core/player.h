@@ -11,6 +11,18 @@
 
 namespace vireo {
 
+// What the taskbar's thumbnail and the system's media controls were last told.
+struct ToldSystem {
+    bool thumbsAdded = false;
+    TransportButtons thumbs;
+    bool asked = false;  // the system's media controls are started once, at the first title
+    bool live = false;
+    SystemButtons buttons;
+    PlaybackStatus status = PlaybackStatus::Closed;
+    uint32_t titleShown = 0;  // titlesOpened when the display was set
+    uint32_t timelineAtMs = 0;
+};
+
 struct ProgramState {
     std::u16string programPath;
     std::u16string programDir;  // ends with a backslash
@@ -36,6 +48,9 @@ struct ProgramState {
     bool watchingPosition = false;
     int32_t watchedPositionMs = 0;
     uint32_t watchedSinceMs = 0;
+    // Titles opened since start-up: a title that plays again is a new one.
+    uint32_t titlesOpened = 0;
+    ToldSystem told;
     Event event;
     int64_t quitFlag = 0;
     std::string helpText;
@@ -54,6 +69,7 @@ struct Ports {
     DirectoryPort& dirs;
     FolderRequesterPort& requester;
     MediaPort& media;
+    SystemControlsPort& system;
 };
 
 struct Player {

@@ -43,11 +43,42 @@ bool ChooseDefaultFolder(Player& p) {
     return true;
 }
 
+namespace {
+
+std::vector<std::u16string> ListForThisRun(Player& p, std::u16string folder) {
+    p.st.currentFolder = std::move(folder);
+    ShowFolder(p);
+    return ScanFolderIntoList(p);
+}
+
+// A drive's root has no entry of its own to find: "E:\" as Explorer drops it.
+bool IsDriveRoot(std::u16string_view path) {
+    return path.size() == 3 && path[1] == u':' && IsSeparator(path[2]);
+}
+
+}  // namespace
+
 void BrowseMusicFolder(Player& p) {
     p.st.titleCount = 0;
-    p.st.currentFolder = FolderRequester(p, kFolderPrompt, p.st.currentFolder);
-    ShowFolder(p);
-    ScanFolderIntoList(p);
+    ListForThisRun(p, FolderRequester(p, kFolderPrompt, p.st.currentFolder));
+}
+
+void ListDroppedFolder(Player& p, const std::vector<std::u16string>& paths) {
+    for (const std::u16string& path : paths) {
+        const FoundEntry e = p.io.dirs.find(path);
+        if ((e.found && e.directory) || IsDriveRoot(path)) {
+            ListForThisRun(p, FinishChosenFolder(path));
+            return;
+        }
+        size_t cut = path.size();
+        while (cut > 0 && !IsSeparator(path[cut - 1])) --cut;
+        const std::u16string name = path.substr(cut);
+        if (!e.found || cut == 0 || !IsMusicEntry(name)) continue;
+        const std::vector<std::u16string> titles = ListForThisRun(p, FinishChosenFolder(path.substr(0, cut)));
+        for (size_t i = 0; i < titles.size(); ++i)
+            if (titles[i] == name) p.io.controls.setState(TitleCombo, static_cast<int64_t>(i));
+        return;
+    }
 }
 
 }  // namespace vireo

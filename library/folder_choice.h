@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/player.h"
 
@@ -25,5 +26,9 @@ bool ChooseDefaultFolder(Player& p);
 // Shows and lists the chosen folder for this run; after a cancel the list is
 // rebuilt from the folder still in the path field.
 void BrowseMusicFolder(Player& p);
+// Files and folders dropped on the strip: the first that is a folder is
+// listed for this run as BrowseMusicFolder lists a chosen one; the first that
+// is a title lists its folder and selects it. Anything else does nothing.
+void ListDroppedFolder(Player& p, const std::vector<std::u16string>& paths);
 
 }  // namespace vireo

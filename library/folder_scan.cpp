@@ -68,7 +68,7 @@ int64_t CountTitles(Player& p) {
     return count;
 }
 
-void ScanFolderIntoList(Player& p) {
+std::vector<std::u16string> ScanFolderIntoList(Player& p) {
     ControlPort& c = p.io.controls;
     c.clearItems(TitleCombo);
     p.st.titleCount = 0;
@@ -83,7 +83,7 @@ void ScanFolderIntoList(Player& p) {
     std::vector<std::u16string> names;
     if (p.io.dirs.list(ListingPattern(folder), names) == ListResult::CannotStart) {
         CannotExamine(p, folder);
-        return;
+        return {};
     }
     // In the order the user's file manager shows, whatever order the volume
     // keeps them in (FAT32 and exFAT: the order they were copied).
@@ -101,6 +101,7 @@ void ScanFolderIntoList(Player& p) {
     c.setEnabled(TitleCombo, true);
     c.setEnabled(PlayButton, true);
     c.setState(TitleCombo, 0);
+    return titles;
 }
 
 }  // namespace vireo

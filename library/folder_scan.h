@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/player.h"
 
@@ -29,7 +30,7 @@ void ShowFolder(Player& p);
 int64_t CountTitles(Player& p);
 // Fills the title list from the folder named by the path field, which gets a
 // final separator when it has none; titles open from that folder, and come in
-// the order the directory port's compareNames gives.
-void ScanFolderIntoList(Player& p);
+// the order the directory port's compareNames gives. The titles as listed.
+std::vector<std::u16string> ScanFolderIntoList(Player& p);
 
 }  // namespace vireo

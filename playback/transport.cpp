@@ -39,6 +39,7 @@ bool PlayTrack(Player& p, const std::u16string& title) {
     }
     p.st.watchingPosition = false;
     p.st.lastSecondReached = false;
+    ++p.st.titlesOpened;
     p.io.taskbar.setProgress(kTaskbarIndeterminate);
     return true;
 }

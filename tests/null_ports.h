@@ -21,7 +21,8 @@ class NullPorts : public ControlPort,
                   public FilePort,
                   public DirectoryPort,
                   public FolderRequesterPort,
-                  public MediaPort {
+                  public MediaPort,
+                  public SystemControlsPort {
 public:
     void setEnabled(ControlId, bool) override {}
     bool isEnabled(ControlId) override { return false; }
@@ -52,6 +53,13 @@ public:
     bool launch(std::string_view) override { return false; }
     std::string systemDirectory() override { return {}; }
     void setProgress(int) override {}
+    void showThumbButtons(const TransportButtons&, bool) override {}
+    bool start() override { return false; }
+    void setButtons(const SystemButtons&) override {}
+    void setStatus(PlaybackStatus) override {}
+    void setDisplay(std::u16string_view, std::u16string_view) override {}
+    void setTimeline(int64_t, int64_t) override {}
+    void stop() override {}
     std::unique_ptr<OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return nullptr;
     }

@@ -70,7 +70,7 @@ void BM_IdlePass(benchmark::State& state) {
     PlayingMci mci;
     test::NullPorts u;
     char reply[kReplyBufferSize] = {};
-    Player p{{}, {controls, mci, u, u, u, u, u, u, u, u, u}};
+    Player p{{}, {controls, mci, u, u, u, u, u, u, u, u, u, u}};
     p.st.replyBuffer = reply;
     RunPass(p);  // warm up: texts reach their lengths
 

@@ -29,7 +29,7 @@ VIREO_E2E_CASE(mci_real_service) {
 
     vireo::test::NullPorts none;  // the channel needs a whole Player; only its MCI port is used
     vireo::Win32Mci service;
-    vireo::Player player{vireo::ProgramState{}, vireo::Ports{none, service, none, none, none, none, none, none, none, none, none}};
+    vireo::Player player{vireo::ProgramState{}, vireo::Ports{none, service, none, none, none, none, none, none, none, none, none, none}};
     char buffer[vireo::kReplyBufferSize];
     std::memset(buffer, 0xCC, sizeof buffer);  // like the fixed block, never cleared
     player.st.replyBuffer = buffer;

@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     test::FakeControls controls;
     test::FakeBoxes boxes;
     test::NullPorts none;
-    Player p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, none, dirs, none, none}};
+    Player p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, none, dirs, none, none, none}};
     p.st.currentFolder = folder;
     ShowFolder(p);
     ScanFolderIntoList(p);

@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     Service service;
     test::NullPorts none;
-    Player p{ProgramState{}, Ports{none, service, none, none, none, none, none, none, none, none, none}};
+    Player p{ProgramState{}, Ports{none, service, none, none, none, none, none, none, none, none, none, none}};
 
     const uint8_t mode = in.ConsumeIntegral<uint8_t>();
     service.terminate = mode & 1;

@@ -63,13 +63,55 @@ public:
     std::string systemDirectory() override { return systemDir; }
 };
 
+// Play, Pause, Reprendre, Stop as "E" or "D".
+inline std::string Shown(const TransportButtons& b) {
+    std::string s;
+    for (bool on : {b.play, b.pause, b.resume, b.stop}) s += on ? 'E' : 'D';
+    return s;
+}
+
 class FakeTaskbar : public TaskbarPort {
 public:
     std::vector<int> states;
+    std::vector<std::string> thumbs;  // "add EDDD", "update DEDE"
     std::vector<std::string>* journal = nullptr;
     void setProgress(int state) override {
         states.push_back(state);
         if (journal) journal->push_back("TASKBAR " + std::to_string(state));
+    }
+    void showThumbButtons(const TransportButtons& b, bool add) override {
+        thumbs.push_back((add ? "add " : "update ") + Shown(b));
+    }
+};
+
+// The system's media controls, as one line per call.
+class FakeSystemControls : public SystemControlsPort {
+public:
+    bool available = true;
+    std::vector<std::string> calls;
+    std::vector<std::string>* journal = nullptr;
+    bool start() override { return note("start"), available; }
+    void setButtons(const SystemButtons& b) override {
+        std::string s = "buttons ";
+        for (bool on : {b.play, b.pause, b.stop, b.next, b.previous}) s += on ? 'E' : 'D';
+        note(s);
+    }
+    void setStatus(PlaybackStatus st) override {
+        static const char* names[] = {"closed", "stopped", "playing", "paused"};
+        note(std::string("status ") + names[int(st)]);
+    }
+    void setDisplay(std::u16string_view title, std::u16string_view folder) override {
+        note("display " + ToUtf8(title) + " / " + ToUtf8(folder));
+    }
+    void setTimeline(int64_t endMs, int64_t positionMs) override {
+        note("timeline " + std::to_string(endMs) + " " + std::to_string(positionMs));
+    }
+    void stop() override { note("stop"); }
+
+private:
+    void note(const std::string& s) {
+        calls.push_back(s);
+        if (journal) journal->push_back("SMTC " + s);
     }
 };
 
@@ -174,8 +216,9 @@ struct Rig {
     FakeDirs dirs;
     FakeRequester requester;
     FakeMedia media{clock};
+    FakeSystemControls system;
     std::array<char, kReplyBufferSize> reply;
-    Player p{{}, {controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester, media}};
+    Player p{{}, {controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester, media, system}};
 
     static constexpr const char* kFolder = "C:\\Musique\\";
 

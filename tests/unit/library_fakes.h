@@ -24,7 +24,8 @@ public:
         std::vector<std::u16string> names;
     };
     std::map<std::u16string, Listing> folders;
-    std::set<std::u16string> existing;  // names `find` reports
+    std::set<std::u16string> existing;     // names `find` reports
+    std::set<std::u16string> directories;  // ... as folders
     std::vector<std::u16string> patterns;
     std::vector<std::u16string> finds;
 
@@ -42,7 +43,8 @@ public:
     FoundEntry find(const std::u16string& name) override {
         finds.push_back(name);
         FoundEntry e;
-        e.found = existing.count(name) > 0;
+        e.directory = directories.count(name) > 0;
+        e.found = e.directory || existing.count(name) > 0;
         return e;
     }
 };
@@ -69,7 +71,7 @@ struct LibraryRig {
     Player p;
 
     LibraryRig(FilePort& files, DirectoryPort& dirs, FolderRequesterPort& requester)
-        : p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, files, dirs, requester, none}} {
+        : p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, files, dirs, requester, none, none}} {
         for (int id : {PlayButton, StopButton, PauseButton, ResumeButton}) controls[id].enabled = false;
         controls[ContentLabel].text = " Contenu : Vide";
         controls[TitleCombo].state = -1;

@@ -109,7 +109,7 @@ struct ChannelRig {
     ScriptedMci mci;
     test::Rig rig;  // for the other ports
     Player p{{}, {rig.controls, mci, rig.events, rig.boxes, rig.windows, rig.launcher, rig.taskbar,
-                  rig.files, rig.dirs, rig.requester, rig.media}};
+                  rig.files, rig.dirs, rig.requester, rig.media, rig.system}};
     std::array<char, kReplyBufferSize> buffer;
     ChannelRig() {
         buffer.fill('#');

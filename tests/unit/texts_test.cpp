@@ -22,7 +22,7 @@ struct Rig {
     test::FakeControls controls;
     test::FakeBoxes boxes;
     test::NullPorts none;  // the boxes touch no other port
-    Player p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, none, none, none, none}};
+    Player p{ProgramState{}, Ports{controls, none, none, boxes, none, none, none, none, none, none, none, none}};
 };
 
 constexpr int64_t kSample = 1307034242;  // 2011-06-02 17:04:02

@@ -128,7 +128,7 @@ TEST(PlayTrack, LengthTexts) {
         TableMci table;
         table.answers["status Morceau position wait"] = {0, c.reply};
         Player p{{}, {rig.controls, table, rig.events, rig.boxes, rig.windows, rig.launcher, rig.taskbar,
-                      rig.files, rig.dirs, rig.requester, rig.media}};
+                      rig.files, rig.dirs, rig.requester, rig.media, rig.system}};
         p.st.replyBuffer = rig.reply.data();
         PlayTrack(p, u"t.wav");
         EXPECT_EQ(p.st.lengthMs, c.lengthMs) << c.reply;
@@ -147,7 +147,7 @@ TEST(PlayTrack, TheLengthQueryAfterAFailedSeekIsTheOnlyOneAsked) {
     table.answers["status Morceau position wait"] = {0, "1"};
     table.answers["status Morceau length wait"] = {0, "240000"};
     Player p{{}, {rig.controls, table, rig.events, rig.boxes, rig.windows, rig.launcher, rig.taskbar, rig.files,
-                  rig.dirs, rig.requester, rig.media}};
+                  rig.dirs, rig.requester, rig.media, rig.system}};
     p.st.replyBuffer = rig.reply.data();
     PlayTrack(p, u"t.mp3");
     EXPECT_EQ(p.st.lengthMs, 240000);

@@ -1,0 +1,237 @@
+#include "app/system_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_loop.h"
+#include "library/folder_choice.h"
+#include "tests/unit/fake_ports.h"
+#include "tests/unit/library_fakes.h"
+#include "tests/unit/posix_storage.h"
+
+namespace vireo {
+namespace {
+
+using Journal = std::vector<std::string>;
+using test::Rig;
+
+// Each command of the row's state, in the order of TransportCommand:
+// PlayPause, PlayOrResume, Play, Pause, Resume, Stop, Next, Previous.
+// P Play, A Pause, R Reprendre, S Stop, N next title, B previous title, - nothing.
+TEST(SystemCommands, OneMeaningForEverySource) {
+    struct Row {
+        const char* state;
+        TransportButtons buttons;
+        int32_t titles;
+        int64_t selected;
+        bool continuous, blocked;
+        const char* actions;
+    };
+    const TransportButtons ready{true, false, false, false}, playing{false, true, false, true},
+        paused{false, false, true, true}, none{};
+    const Row rows[] = {
+        {"No list", none, 0, -1, false, false, "--------"},
+        {"an empty folder listed: no box, unlike the Play button", ready, 0, -1, false, false, "--------"},
+        {"Ready on the first title", ready, 3, 0, false, false, "PPP---N-"},
+        {"Playing the second", playing, 3, 1, false, false, "A--A-SNB"},
+        {"Paused on the second", paused, 3, 1, false, false, "RR--RSNB"},
+        {"Ended on the last", ready, 3, 2, false, false, "PPP----B"},
+        {"Ended on the last, Lecture continue", ready, 3, 2, true, false, "PPP---NB"},
+        {"one title, Lecture continue: nowhere else to go", playing, 1, 0, true, false, "A--A-S--"},
+        {"Playing, a box open", playing, 3, 1, false, true, "--------"},
+        {"Paused, the folder requester open", paused, 3, 1, false, true, "--------"},
+    };
+    const char letters[] = "-PARSNB";
+    for (const Row& row : rows) {
+        TransportView v{row.buttons, row.titles, row.selected, row.continuous, row.blocked};
+        std::string got;
+        for (int c = 0; c < 8; ++c) got += letters[int(ActionFor(TransportCommand(c), v))];
+        EXPECT_EQ(got, row.actions) << row.state;
+    }
+}
+
+TEST(SystemCommands, TheSourcesNumbers) {
+    const std::pair<int, int> keys[] = {{14, 0}, {46, 1}, {47, 3}, {13, 5}, {11, 6}, {12, 7}};
+    for (auto [number, command] : keys) EXPECT_EQ(int(*CommandForAppCommand(number)), command) << number;
+    for (int volumeAndBrowser : {8, 9, 10, 1, 2, 7, 0})  // mute, down, up, back, forward, home
+        EXPECT_FALSE(CommandForAppCommand(volumeAndBrowser)) << volumeAndBrowser;
+    const std::pair<int, int> buttons[] = {{0, 1}, {1, 3}, {2, 5}, {6, 6}, {7, 7}};
+    for (auto [number, command] : buttons) EXPECT_EQ(int(*CommandForSystemButton(number)), command) << number;
+    for (int other : {3, 4, 5, 8, 9}) EXPECT_FALSE(CommandForSystemButton(other)) << other;
+    const std::pair<int, int> thumbs[] = {{PlayButton, 2}, {PauseButton, 3}, {ResumeButton, 4}, {StopButton, 5}};
+    for (auto [id, command] : thumbs) EXPECT_EQ(int(*CommandForThumbButton(id)), command) << id;
+    EXPECT_FALSE(CommandForThumbButton(SelectFolderButton));
+}
+
+void Command(Rig& r, TransportCommand c, bool blocked = false) {
+    Event e(EventKind::Transport);
+    e.command = c;
+    e.blocked = blocked;
+    r.events.push(e);
+    ASSERT_TRUE(RunPass(r.p));
+}
+
+void Passes(Rig& r, int64_t ms) {
+    for (int64_t until = r.clock.nowMs + ms; r.clock.nowMs < until;) ASSERT_TRUE(RunPass(r.p));
+}
+
+std::string States(Rig& r) {
+    return test::Shown({r.enabled(PlayButton), r.enabled(PauseButton), r.enabled(ResumeButton), r.enabled(StopButton)});
+}
+
+// The commands drive the real transport, through the main loop; the system's
+// media controls follow it from the first title played, and the thumbnail
+// buttons once the taskbar has made the program's button.
+TEST(SystemCommands, WindowsDrivesTheStripAndIsToldWhereItStands) {
+    Rig r;
+    r.load({{"Un.wav", 60000}, {"Deux.wav", 40000}, {"Trois.wav", 30000}});
+    r.p.st.scannedFolder = u"C:\\Musique\\";
+    Command(r, TransportCommand::Next);
+    EXPECT_EQ(r.selected(), 1);
+    EXPECT_EQ(States(r), "EDDD") << "in Ready only the selection moves";
+    EXPECT_TRUE(r.mci.commands.empty() || r.mci.commands.back() == "status Morceau position");
+    EXPECT_TRUE(r.system.calls.empty()) << "nothing is registered before a title plays";
+
+    r.events.push(Event(EventKind::TaskbarButton));
+    ASSERT_TRUE(RunPass(r.p));
+    Command(r, TransportCommand::PlayPause);
+    EXPECT_EQ(States(r), "DEDE");
+    EXPECT_FALSE(r.enabled(UserFolderButton)) << "as the Play button";
+    EXPECT_EQ(r.system.calls, (Journal{"start", "buttons DEEEE", "display Deux / Musique", "status playing",
+                                        "timeline 40000 0"}));
+    r.system.calls.clear();
+
+    Passes(r, 12000);  // the flyout's bar, every 5 s while playing
+    ASSERT_EQ(r.system.calls.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const std::string& call = r.system.calls[i];
+        ASSERT_EQ(call.rfind("timeline 40000 ", 0), 0u) << call;
+        EXPECT_NEAR(std::stoi(call.substr(15)), 5000 * (i + 1), 400) << call;
+    }
+    r.system.calls.clear();
+    Command(r, TransportCommand::Pause, true);  // a box was open
+    EXPECT_EQ(States(r), "DEDE");
+    Command(r, TransportCommand::PlayPause);
+    EXPECT_EQ(States(r), "DDEE");
+    Command(r, TransportCommand::Pause);  // Pause is disabled now: nothing
+    Command(r, TransportCommand::PlayOrResume);
+    EXPECT_EQ(States(r), "DEDE");
+    const int32_t paused = r.p.st.positionMs;
+    EXPECT_EQ(r.system.calls, (Journal{"buttons EDEEE", "status paused", "timeline 40000 " + std::to_string(paused),
+                                        "buttons DEEEE", "status playing",
+                                        "timeline 40000 " + std::to_string(paused)}));
+    r.system.calls.clear();
+
+    Command(r, TransportCommand::Next);
+    EXPECT_EQ(r.selected(), 2);
+    EXPECT_EQ(r.mci.commands.back(), "play Morceau from 1 notify") << "the new title from its start";
+    Command(r, TransportCommand::Next);  // the last title, no Lecture continue
+    EXPECT_EQ(r.selected(), 2);
+    Command(r, TransportCommand::Previous);
+    EXPECT_EQ(r.selected(), 1);
+    EXPECT_EQ(States(r), "DEDE");
+    EXPECT_EQ(r.system.calls, (Journal{"buttons DEEDE", "display Trois / Musique", "timeline 30000 0",
+                                        "buttons DEEEE", "display Deux / Musique", "timeline 40000 0"}));
+    r.system.calls.clear();
+
+    Command(r, TransportCommand::Stop);
+    EXPECT_EQ(States(r), "EDDD");
+    EXPECT_EQ(r.system.calls, (Journal{"buttons EDDEE", "status stopped", "timeline 40000 0"}));
+    EXPECT_EQ(r.taskbar.thumbs, (Journal{"add EDDD", "update DEDE", "update DDEE", "update DEDE", "update EDDD"}))
+        << "one change for each of the strip's";
+
+    // Quitting: the title closed, then the media controls left, before the windows go.
+    r.system.journal = &r.journal();
+    r.journal().clear();
+    r.events.push(Event(EventKind::Close));
+    RunMainLoop(r.p);
+    EXPECT_EQ(r.journal(), (Journal{"MCI status Morceau position", "MCI close Morceau", "SMTC stop"}));
+}
+
+TEST(SystemCommands, WithoutTheSystemsControlsNothingMoreIsAsked) {
+    Rig r;
+    r.system.available = false;  // Windows 7 and 8.x, Wine 8, a policy
+    r.load({{"Un.wav", 60000}, {"Deux.wav", 40000}});
+    Command(r, TransportCommand::PlayPause);
+    Passes(r, 6000);
+    Command(r, TransportCommand::PlayPause);
+    Command(r, TransportCommand::Stop);
+    r.events.push(Event(EventKind::Close));
+    RunMainLoop(r.p);
+    EXPECT_EQ(r.system.calls, Journal{"start"});
+    EXPECT_EQ(States(r), "EDDD");
+}
+
+// Next from a title that was playing, to one that no longer opens: its box,
+// and the run ends, as at the end of a title.
+TEST(SystemCommands, NextToATitleThatDoesNotOpen) {
+    Rig r;
+    r.load({{"Un.wav", 60000}, {"Deux.wav", 40000}});
+    Command(r, TransportCommand::PlayPause);
+    r.mci.files.erase("C:\\Musique\\Deux.wav");
+    Command(r, TransportCommand::Next);
+    ASSERT_EQ(r.boxes.shown.size(), 1u);
+    EXPECT_EQ(r.boxes.shown[0].title, "Erreur!");
+    EXPECT_EQ(r.selected(), 1);
+    EXPECT_EQ(States(r), "EDDD");
+    EXPECT_TRUE(r.enabled(SelectFolderButton));
+}
+
+// Dropped on the strip: as SELECTION lists a folder, only while SELECTION is
+// enabled; a title lists its folder and is selected.
+TEST(SystemCommands, AFolderOrATitleDropped) {
+    using test::libfake::FakeListing;
+    struct Row {
+        const char* what;
+        std::vector<std::u16string> dropped;
+        bool selectEnabled, blocked;
+        const char16_t* field;  // nullptr: nothing changes
+        int selected;
+    };
+    const Row rows[] = {
+        {"a folder", {u"D:\\Jazz"}, true, false, u"D:\\Jazz\\", 0},
+        {"a title", {u"D:\\Jazz\\b.mp3"}, true, false, u"D:\\Jazz\\", 1},
+        {"a drive", {u"E:\\"}, true, false, u"E:\\", 0},
+        {"a picture, then a title", {u"D:\\Jazz\\cover.jpg", u"D:\\Jazz\\c.wma"}, true, false, u"D:\\Jazz\\", 2},
+        {"a folder named like a title", {u"D:\\x.mp3"}, true, false, u"D:\\x.mp3\\", -1},
+        {"a title gone since", {u"D:\\Jazz\\gone.mp3"}, true, false, nullptr, 0},
+        {"while playing", {u"D:\\Jazz"}, false, false, nullptr, 0},
+        {"while a box is open", {u"D:\\Jazz"}, true, true, nullptr, 0},
+    };
+    for (const Row& row : rows) {
+        test::MemoryFiles files;
+        FakeListing dirs;
+        dirs.add(u"D:\\Jazz\\*.*", {u"a.mp3", u"b.mp3", u"c.wma", u"cover.jpg"});
+        dirs.add(u"E:\\*.*", {u"root.wav"});
+        dirs.add(u"D:\\x.mp3\\*.*", {});
+        dirs.directories = {u"D:\\Jazz", u"D:\\x.mp3"};
+        dirs.existing = {u"D:\\Jazz\\b.mp3", u"D:\\Jazz\\c.wma", u"D:\\Jazz\\cover.jpg"};
+        test::libfake::FakeRequester requester;
+        test::libfake::LibraryRig rig(files, dirs, requester);
+        rig.controls[FolderPathField].name = u"C:\\Musique\\";
+        rig.controls[SelectFolderButton].enabled = row.selectEnabled;
+        Event e(EventKind::Drop);
+        e.paths = row.dropped;
+        e.blocked = row.blocked;
+        if (e.blocked || !row.selectEnabled) {
+            // Through the dispatcher, which holds the two conditions.
+            test::Rig full;
+            full.controls[FolderPathField].name = u"C:\\Musique\\";
+            full.controls[SelectFolderButton].enabled = row.selectEnabled;
+            full.events.push(e);
+            ASSERT_TRUE(RunPass(full.p));
+            EXPECT_EQ(full.controls[FolderPathField].name, u"C:\\Musique\\") << row.what;
+            continue;
+        }
+        ListDroppedFolder(rig.p, e.paths);
+        EXPECT_EQ(rig.controls[FolderPathField].name, row.field ? row.field : u"C:\\Musique\\") << row.what;
+        if (row.field) EXPECT_EQ(rig.controls[TitleCombo].state, row.selected) << row.what;
+        EXPECT_TRUE(files.content.empty()) << row.what << ": Vireo.ini untouched";
+        EXPECT_TRUE(requester.calls.empty()) << row.what;
+    }
+}
+
+}  // namespace
+}  // namespace vireo
