@@ -16,6 +16,7 @@
 #include "library/storage_win32.h"
 #include "playback/media_win32.h"
 #include "playback/mci_win32.h"
+#include "playback/system_controls_win32.h"
 #include "playback/taskbar_win32.h"
 #include "ui/image_store_win32.h"
 #include "ui/layout.h"
@@ -99,8 +100,9 @@ int Run(HINSTANCE instance) {
         Win32Files files;
         Win32FolderRequester requester;
         Win32Media media;
-        Player p{std::move(st),
-                 Ports{controls, mci, events, boxes, windows, launcher, taskbar, files, dirs, requester, media}};
+        Win32SystemControls system(backdrop, SystemButtonMessage(), LeaveMediaKeysToSystem);
+        Player p{std::move(st), Ports{controls, mci, events, boxes, windows, launcher, taskbar, files, dirs,
+                                      requester, media, system}};
 
         // 13. The default folder.
         LoadMusicFolder(p);

@@ -46,7 +46,9 @@ set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_D
 file(GLOB driver_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
 if(driver_sources)
   # The driver talks to the real MCI service through the player's own channel.
-  add_executable(vireo_driver ${driver_sources} playback/mci_win32.cpp core/system_dlls_win32.cpp)
+  # ... and the system's media controls through the player's adapter.
+  add_executable(vireo_driver ${driver_sources} playback/mci_win32.cpp playback/system_controls_win32.cpp
+                 core/system_dlls_win32.cpp)
   target_include_directories(vireo_driver PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(vireo_driver PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   target_link_libraries(vireo_driver PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 psapi version)

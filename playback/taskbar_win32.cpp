@@ -3,6 +3,8 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <cwchar>
+
 namespace vireo {
 namespace {
 
@@ -44,7 +46,11 @@ OsVersion QueryOsVersion() {
     return v;
 }
 
-void Win32Taskbar::setProgress(int state) {
+namespace {
+
+// Runs `use` with an initialised taskbar list, on Windows 7 and later.
+template <typename Use>
+void WithTaskbarList(Use use) {
     if (OsVersionClass(QueryOsVersion()) < kTaskbarMinimumClass) return;
     // Nests inside the start-up initialisation (S_FALSE). Only a call that
     // succeeded is balanced: an extra CoUninitialize would undo start-up's.
@@ -54,10 +60,79 @@ void Win32Taskbar::setProgress(int state) {
                          reinterpret_cast<void**>(&list)) == S_OK &&
         list) {
         // Only an initialised list may be told anything.
-        if (SUCCEEDED(list->HrInit())) list->SetProgressState(window_, static_cast<TBPFLAG>(state));
+        if (SUCCEEDED(list->HrInit())) use(*list);
         list->Release();
     }
     if (initialised) CoUninitialize();
+}
+
+// The strip's four transport buttons, in its order, with their names.
+struct ThumbSpec {
+    int id;
+    const wchar_t* tip;
+};
+const ThumbSpec kThumbs[4] = {{2, L"Play"}, {13, L"Pause"}, {14, L"Reprendre"}, {3, L"Stop"}};
+// Their icons' resource ids.
+constexpr int kThumbIconBase = 200;
+
+int SmallIconSize(HWND window) {
+    // Windows 10 1607 knows the window's own scale.
+    using DpiFn = UINT(WINAPI*)(HWND);
+    using MetricFn = int(WINAPI*)(int, UINT);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    static const auto dpiOf = reinterpret_cast<DpiFn>(reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
+    static const auto metric =
+        reinterpret_cast<MetricFn>(reinterpret_cast<void*>(GetProcAddress(user, "GetSystemMetricsForDpi")));
+    if (dpiOf && metric)
+        if (const UINT dpi = dpiOf(window)) return metric(SM_CXSMICON, dpi);
+    return GetSystemMetrics(SM_CXSMICON);
+}
+
+}  // namespace
+
+Win32Taskbar::~Win32Taskbar() {
+    for (HICON& icon : icons_) {
+        if (icon) DestroyIcon(icon);
+        icon = nullptr;
+    }
+}
+
+void Win32Taskbar::setProgress(int state) {
+    WithTaskbarList([&](ITaskbarList3& list) { list.SetProgressState(window_, static_cast<TBPFLAG>(state)); });
+}
+
+void Win32Taskbar::loadIcons() {
+    const int size = SmallIconSize(window_);
+    if (size == iconSize_ && icons_[0]) return;
+    HINSTANCE self = GetModuleHandleW(nullptr);
+    for (int i = 0; i < 4; ++i) {
+        HICON icon = static_cast<HICON>(
+            LoadImageW(self, MAKEINTRESOURCEW(kThumbIconBase + kThumbs[i].id), IMAGE_ICON, size, size, 0));
+        // The taskbar, another process, holds its own copy.
+        if (icons_[i]) DestroyIcon(icons_[i]);
+        icons_[i] = icon;
+    }
+    iconSize_ = size;
+}
+
+void Win32Taskbar::showThumbButtons(const TransportButtons& b, bool add) {
+    const bool enabled[4] = {b.play, b.pause, b.resume, b.stop};
+    WithTaskbarList([&](ITaskbarList3& list) {
+        loadIcons();
+        THUMBBUTTON buttons[4] = {};
+        for (int i = 0; i < 4; ++i) {
+            buttons[i].dwMask = THB_ICON | THB_TOOLTIP | THB_FLAGS;
+            buttons[i].iId = static_cast<UINT>(kThumbs[i].id);
+            buttons[i].hIcon = icons_[i];
+            std::wcsncpy(buttons[i].szTip, kThumbs[i].tip, ARRAYSIZE(buttons[i].szTip) - 1);
+            buttons[i].dwFlags = enabled[i] ? THBF_ENABLED : THBF_DISABLED;
+        }
+        // Added once for each button the taskbar makes; then only brought in step.
+        if (add)
+            list.ThumbBarAddButtons(window_, 4, buttons);
+        else
+            list.ThumbBarUpdateButtons(window_, 4, buttons);
+    });
 }
 
 }  // namespace vireo

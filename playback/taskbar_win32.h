@@ -14,10 +14,18 @@ class Win32Taskbar : public TaskbarPort {
 public:
     // The window that carries the program's taskbar button (BackdropWindow).
     explicit Win32Taskbar(HWND window) : window_(window) {}
+    ~Win32Taskbar() override;
+    Win32Taskbar(const Win32Taskbar&) = delete;
+    Win32Taskbar& operator=(const Win32Taskbar&) = delete;
     void setProgress(int state) override;
+    void showThumbButtons(const TransportButtons& buttons, bool add) override;
 
 private:
+    // The thumbnail buttons' icons at the small-icon size of the window's scale.
+    void loadIcons();
     HWND window_;
+    HICON icons_[4] = {};
+    int iconSize_ = 0;
 };
 
 }  // namespace vireo

@@ -38,8 +38,14 @@ void FollowMainWindow(HWND main, UINT message, WPARAM wp, LPARAM lp);
 
 // Events that window procedures raise while a message is delivered.
 void RaiseEvent(const Event& e);
-// Takes the event raised since the last call (kind None when there was none).
+// Takes the oldest event raised and not yet taken (kind None when there is none).
 Event TakeRaisedEvent();
+// While the system's media controls are live, Windows hands them the
+// keyboard's media keys, and the windows leave those to it.
+void LeaveMediaKeysToSystem(bool leave);
+// The message the system's media controls post to BackdropWindow for a
+// button pressed there (wParam: the button).
+UINT SystemButtonMessage();
 
 // Per-pixel-alpha backdrop (backdrop_win32.cpp).
 // The captions at StripDpi(); the window moved to `at` when given.

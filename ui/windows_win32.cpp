@@ -1,6 +1,13 @@
 #include <windows.h>
+#include <shellapi.h>
+#include <shobjidl.h>
 
+#include <deque>
+
+#include "core/commands.h"
 #include "core/modal_win32.h"
+#include "core/system_dlls_win32.h"
+#include "core/wide_win32.h"
 #include "ui/layout.h"
 #include "ui/ui_win32.h"
 
@@ -11,9 +18,16 @@ namespace {
 constexpr char kBackdropClass[] = "VireoBackdrop";
 constexpr char kMainClass[] = "VireoMain";
 constexpr UINT kRaiseMainWindow = WM_APP + 1;
+constexpr UINT kSystemButton = WM_APP + 2;
 constexpr DWORD kStyle = WS_POPUP;
+// Dropped folders and titles reach both windows: the colour-keyed parts of
+// the main window let the backdrop have them.
+constexpr DWORD kExStyle = WS_EX_ACCEPTFILES;
 
-Event g_raised;
+// Two may come in one delivery (a sent message inside a posted one): none may be lost.
+std::deque<Event> g_raised;
+UINT g_taskbarButtonCreated = 0;
+bool g_keysToSystem = false;
 HWND g_follower = nullptr;  // BackdropWindow once FollowMainWindow is installed
 HWND g_main = nullptr;
 HWND g_lastFocus = nullptr;  // the control that had the keyboard when the strip went inactive
@@ -30,12 +44,93 @@ void RestoreFocus() {
     if (g_lastFocus && !(f && IsChild(g_main, f))) FocusOrNext(g_lastFocus);
 }
 
+// A box or the folder requester has disabled the strip: what Windows sends
+// meanwhile reaches the windows through the box's own loop.
+bool StripBlocked() { return g_main && !IsWindowEnabled(g_main); }
+
+void RaiseCommand(TransportCommand command) {
+    Event e;
+    e.kind = EventKind::Transport;
+    e.command = command;
+    e.blocked = StripBlocked();
+    RaiseEvent(e);
+}
+
+// True when the command was taken; every other one (the volume keys, a
+// browser's) goes on to DefWindowProc, which hands it to the parent or, from
+// a top-level window, to the shell.
+bool OnAppCommand(LPARAM lp) {
+    const std::optional<TransportCommand> command = CommandForAppCommand(GET_APPCOMMAND_LPARAM(lp));
+    if (!command) return false;
+    // Windows routes a keyboard's media keys to the system's media controls
+    // once the player is registered there: it hears them from there, once.
+    if (g_keysToSystem && GET_DEVICE_LPARAM(lp) == FAPPCOMMAND_KEY) return false;
+    RaiseCommand(*command);
+    return true;
+}
+
+void OnDropFiles(HDROP drop) {
+    // shell32 on first use, as for the web page.
+    HMODULE shell = SystemDll(L"shell32.dll");
+    auto query = shell ? reinterpret_cast<UINT(WINAPI*)(HDROP, UINT, LPWSTR, UINT)>(
+                             reinterpret_cast<void*>(GetProcAddress(shell, "DragQueryFileW")))
+                       : nullptr;
+    auto finish = shell ? reinterpret_cast<void(WINAPI*)(HDROP)>(
+                              reinterpret_cast<void*>(GetProcAddress(shell, "DragFinish")))
+                        : nullptr;
+    if (!query || !finish) return;
+    Event e;
+    e.kind = EventKind::Drop;
+    e.blocked = StripBlocked();
+    const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(query(drop, i, nullptr, 0) + 1, L'\0');
+        const UINT n = query(drop, i, path.data(), static_cast<UINT>(path.size()));
+        if (n > 0) e.paths.push_back(FromWide(path.c_str(), n));
+    }
+    finish(drop);
+    RaiseEvent(e);
+}
+
+// What both windows answer alike; true when `m` was one of them.
+bool StripMessage(UINT m, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (m) {
+    case WM_APPCOMMAND:
+        if (!OnAppCommand(lp)) return false;
+        result = TRUE;
+        return true;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wp));
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
 void AddLayeredStyle(HWND h) {
     SetWindowLongPtrA(h, GWL_EXSTYLE, GetWindowLongPtrA(h, GWL_EXSTYLE) | WS_EX_LAYERED);
 }
 
 LRESULT CALLBACK BackdropProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (StripMessage(m, wp, lp, result)) return result;
+    // Again whenever the shell restarts.
+    if (m == g_taskbarButtonCreated && m != 0) {
+        RaiseEvent({EventKind::TaskbarButton});
+        return 0;
+    }
     switch (m) {
+    case WM_COMMAND:
+        // A thumbnail button, clicked on the taskbar.
+        if (HIWORD(wp) == THBN_CLICKED) {
+            if (std::optional<TransportCommand> command = CommandForThumbButton(LOWORD(wp))) RaiseCommand(*command);
+            return 0;
+        }
+        break;
+    case kSystemButton:
+        if (std::optional<TransportCommand> command = CommandForSystemButton(static_cast<int>(wp)))
+            RaiseCommand(*command);
+        return 0;
     case WM_CLOSE:
         RaiseEvent({EventKind::Close, 0});
         return 0;
@@ -64,6 +159,8 @@ LRESULT CALLBACK BackdropProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK MainProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     if (g_follower && (m == WM_MOVE || m == WM_SIZE || m == WM_PAINT)) FollowMainWindow(h, m, wp, lp);
+    LRESULT result = 0;
+    if (StripMessage(m, wp, lp, result)) return result;
     switch (m) {
     case WM_CLOSE:
         RaiseEvent({EventKind::Close, 0});
@@ -121,24 +218,43 @@ HWND Open(HINSTANCE inst, const char* cls, const char* title, HWND owner) {
     AdjustWindowRectEx(&r, kStyle, FALSE, 0);
     Point at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), r.right - r.left,
                              r.bottom - r.top);
-    return CreateWindowExA(0, cls, title, kStyle, at.x, at.y, r.right - r.left, r.bottom - r.top, owner, nullptr, inst,
-                           nullptr);
+    return CreateWindowExA(kExStyle, cls, title, kStyle, at.x, at.y, r.right - r.left, r.bottom - r.top, owner,
+                           nullptr, inst, nullptr);
+}
+
+// A program run as administrator hears nothing from the shell's lower
+// integrity unless it lets these through (Windows 7 and later).
+void AllowFromShell(HWND h, UINT message) {
+    using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    static const auto filter = reinterpret_cast<Filter>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+    if (filter) filter(h, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
 }  // namespace
 
-void RaiseEvent(const Event& e) { g_raised = e; }
+void RaiseEvent(const Event& e) { g_raised.push_back(e); }
 
 Event TakeRaisedEvent() {
-    Event e = g_raised;
-    g_raised = {};
+    if (g_raised.empty()) return {};
+    Event e = std::move(g_raised.front());
+    g_raised.pop_front();
     return e;
 }
+
+void LeaveMediaKeysToSystem(bool leave) { g_keysToSystem = leave; }
+
+UINT SystemButtonMessage() { return kSystemButton; }
 
 HWND OpenBackdropWindow(HINSTANCE inst) {
     if (!Register(inst, kBackdropClass, BackdropProc, nullptr)) return nullptr;
     HWND h = Open(inst, kBackdropClass, "Vireo", nullptr);
-    if (h) AddLayeredStyle(h);
+    if (!h) return nullptr;
+    AddLayeredStyle(h);
+    // The backdrop carries the taskbar button.
+    g_taskbarButtonCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
+    AllowFromShell(h, g_taskbarButtonCreated);
+    AllowFromShell(h, WM_COMMAND);
     return h;
 }
 
