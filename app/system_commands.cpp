@@ -98,6 +98,8 @@ void TellSystem(Player& p, bool changed) {
             SetTimeline(p, p.st.positionMs);
         return;
     }
+    const bool startNow = !t.asked && p.st.engine != Engine::None;
+    if (!t.thumbsAdded && !t.live && !startNow) return;
     const TransportView v = ViewOf(p);
     if (t.thumbsAdded && v.buttons != t.thumbs) {
         t.thumbs = v.buttons;
@@ -105,7 +107,7 @@ void TellSystem(Player& p, bool changed) {
     }
     // Not at start-up: it costs a library and a round trip to the system, for
     // a player that may only be opened to look at a folder.
-    if (!t.asked && p.st.engine != Engine::None) {
+    if (startNow) {
         t.asked = true;
         t.live = p.io.system.start();
     }

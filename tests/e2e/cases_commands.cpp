@@ -139,6 +139,11 @@ VIREO_E2E_CASE(commands_from_windows) {
     s.reach(kPlaying, 3000, "and it plays");
 
     // The thumbnail's buttons are the strip's: a disabled one does nothing.
+    // Wine's taskbar never says it has made the button: say it as the shell
+    // does (again after a restart), so that the buttons are added (Wine's
+    // taskbar list takes them and shows nothing).
+    PostMessageW(p.backdrop(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+    PostMessageW(p.backdrop(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
     auto thumb = [&](int id) { PostMessageW(p.backdrop(), WM_COMMAND, MAKEWPARAM(id, THBN_CLICKED), 0); };
     thumb(PauseButton);
     s.reach(kPaused, 3000, "the thumbnail's Pause");
