@@ -855,11 +855,63 @@ Canvas ProgramIcon(int size) {
     return c;
 }
 
+// ------------------------------------------------------- thumbnail glyphs --
+
+// The transport buttons of the taskbar thumbnail, drawn from convex parts in
+// a 16-unit square: white, on a dark edge and a soft shadow, so that they read
+// on the light and the dark previews alike.
+using Part = std::vector<P>;
+
+Part Bar(float x0, float x1) { return {{x0, 3}, {x1, 3}, {x1, 13}, {x0, 13}}; }
+Part Triangle(float x0, float apex) { return {{x0, 3}, {apex, 8}, {x0, 13}}; }
+
+std::vector<Part> TransportParts(const std::string& name) {
+    if (name == "play") return {Triangle(5, 13)};
+    if (name == "pause") return {Bar(3, 6), Bar(10, 13)};
+    if (name == "resume") return {Bar(3, 5), Triangle(8, 14)};
+    return {{{4, 4}, {12, 4}, {12, 12}, {4, 12}}};  // stop
+}
+
+// Distance from a point to the nearest part, 0 inside one.
+float PartsDistance(const std::vector<Part>& parts, P p) {
+    float d2 = 1e9f;
+    for (const Part& part : parts) {
+        if (Polygon(part)(p.x, p.y)) return 0;
+        for (size_t i = 0, j = part.size() - 1; i < part.size(); j = i++)
+            d2 = std::min(d2, SegmentDistance2(p, part[j], part[i]));
+    }
+    return std::sqrt(d2);
+}
+
+Canvas ThumbGlyph(const std::string& name, int size) {
+    Canvas c(16, 16, size / 16.0f);
+    const float k = c.k;
+    // Every corner on a device pixel, rounded by its distance from the nearer
+    // side, so that mirrored edges (the two bars) land alike.
+    auto snap = [&](float v) { return (v <= 8 ? std::round(v * k) : size - std::round((16 - v) * k)) / k; };
+    std::vector<Part> parts = TransportParts(name);
+    for (Part& part : parts)
+        for (P& p : part) p = {snap(p.x), snap(p.y)};
+    // The edge: one device pixel up to 20 px, then 0.7 unit (1 to 2 pixels).
+    const float edge = std::max(1 / k, 0.7f), reach = edge + 1.4f, drop = 0.5f;
+    Fill(c, [&](float x, float y) { return PartsDistance(parts, {x, y - drop}) < reach; }, [&](float x, float y) {
+        const float t = 1 - PartsDistance(parts, {x, y - drop}) / reach;
+        return Rgb(0, 0, 0, 0.32f * t * t);
+    });
+    Fill(c, [&](float x, float y) { return PartsDistance(parts, {x, y}) <= edge; }, Solid(Rgb(16, 18, 24, 0.72f)));
+    Fill(c, [&](float x, float y) { return PartsDistance(parts, {x, y}) == 0; },
+         VerticalGradient(3, Rgb(255, 255, 255), 13, Rgb(226, 230, 238)));
+    return c;
+}
+
 // The scales besides 100 % at which the shown pictures are drawn, percent.
 const int kScales[] = {125, 150, 175, 200, 250, 300};
 
 // The program icon's sizes; 48 is its design size.
 const int kIconSizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+
+// The thumbnail glyphs' sizes: the small icon (16 px) at every drawn scale.
+const int kThumbSizes[] = {16, 20, 24, 28, 32, 40, 48};
 
 struct Output {
     std::string dir, preview;
@@ -993,6 +1045,11 @@ int main(int argc, char** argv) {
     std::vector<Canvas> icons;
     for (int size : kIconSizes) icons.push_back(ProgramIcon(size));
     out.icon("vireo", icons, 48);
+    for (const char* name : {"play", "pause", "resume", "stop"}) {
+        std::vector<Canvas> sizes;
+        for (int size : kThumbSizes) sizes.push_back(ThumbGlyph(name, size));
+        out.icon(std::string("thumb_") + name, sizes, 16);
+    }
     out.sheet("", 1);
 
     // The shown pictures again for the other scales: RGB for the bitmaps,

@@ -1,6 +1,7 @@
 // Decoding of the committed pictures and of hand-made BMP, ICO and PNG files,
 // including damaged ones.
 #include "ui/picture.h"
+#include "ui/thumb_buttons.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -504,23 +505,67 @@ TEST(Ico, AlphaComesFromTheMaskWhenTheImageHasNone) {
     }
 }
 
-// Sizes for every scale, smallest first, each drawn with graded alpha; the
-// 256 one as PNG.
-TEST(PictureAssets, ProgramIconHasEverySizeSmallestFirst) {
-    const Bytes f = ReadAsset("vireo.ico");
-    const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
-    ASSERT_EQ(f[4], std::size(sizes));
-    for (size_t i = 0; i < std::size(sizes); ++i) {
-        uint32_t length, offset;
-        std::memcpy(&length, f.data() + 6 + 16 * i + 8, 4);
-        std::memcpy(&offset, f.data() + 6 + 16 * i + 12, 4);
-        ASSERT_LE(uint64_t{offset} + length, f.size());
-        const Bytes one = MakeIco({{sizes[i], 32, Bytes(f.begin() + offset, f.begin() + offset + length)}});
-        Picture p;
-        ASSERT_TRUE(DecodePicture(one.data(), one.size(), p)) << sizes[i];
-        EXPECT_EQ(p.width, sizes[i]);
-        EXPECT_TRUE(Alphas(p).graded) << sizes[i];
+// Sizes for every scale, smallest first, each 32-bit with graded alpha (the
+// 256 one as PNG), embedded as the ICON its button (0: the program) loads. A
+// thumbnail glyph is white on a dark edge amid clear pixels, nothing of it cut
+// by the frame, and unlike the other three at every size.
+TEST(PictureAssets, IconsHaveEverySizeAndTheirResource) {
+    const std::vector<int> thumb = {16, 20, 24, 28, 32, 40, 48};
+    const struct {
+        int button;
+        const char* file;
+        std::vector<int> sizes;
+    } icons[] = {{0, "vireo.ico", {16, 20, 24, 32, 40, 48, 64, 256}}, {PlayButton, "thumb_play.ico", thumb},
+                 {PauseButton, "thumb_pause.ico", thumb},           {ResumeButton, "thumb_resume.ico", thumb},
+                 {StopButton, "thumb_stop.ico", thumb}};
+    std::ifstream script(std::string(VIREO_SOURCE_DIR) + "/app/vireo.rc");
+    const std::string rc((std::istreambuf_iterator<char>(script)), {});
+    std::map<int, std::string> ids;
+    const std::regex line(R"re((\d+)\s+ICON\s+"assets/([^"]+)")re");
+    for (std::sregex_iterator it(rc.begin(), rc.end(), line), end; it != end; ++it) ids[std::stoi((*it)[1])] = (*it)[2];
+    EXPECT_EQ(ids.size(), std::size(icons));
+    std::map<int, std::vector<Bytes>> alphas;  // the glyphs', by size
+    for (const auto& icon : icons) {
+        SCOPED_TRACE(icon.file);
+        EXPECT_EQ(ids[icon.button ? ThumbIconResource(ControlId(icon.button)) : 1], icon.file);
+        const Bytes f = ReadAsset(icon.file);
+        ASSERT_GE(f.size(), 6u);
+        ASSERT_EQ(f[4], icon.sizes.size());
+        for (size_t i = 0; i < icon.sizes.size(); ++i) {
+            const int s = icon.sizes[i];
+            uint32_t length, offset;
+            std::memcpy(&length, f.data() + 6 + 16 * i + 8, 4);
+            std::memcpy(&offset, f.data() + 6 + 16 * i + 12, 4);
+            ASSERT_LE(uint64_t{offset} + length, f.size());
+            const Bytes image(f.begin() + offset, f.begin() + offset + length), one = MakeIco({{s, 32, image}});
+            Picture p;
+            ASSERT_TRUE(DecodePicture(one.data(), one.size(), p)) << s;
+            EXPECT_EQ(p.width, s);
+            EXPECT_EQ(f[6 + 16 * i + 6], 32) << s;  // bits per pixel
+            EXPECT_TRUE(Alphas(p).graded) << s;
+            if (s < 256) ExpectMaskWhereTransparent(image.data(), s);
+            if (!icon.button) continue;
+            int clear = 0, white = 0, dark = 0, frame = 0;
+            Bytes& alpha = alphas[s].emplace_back();
+            for (int y = 0; y < s; ++y)
+                for (int x = 0; x < s; ++x) {
+                    const uint8_t* c = At(p, x, y);
+                    const int lo = std::min({c[0], c[1], c[2]}), hi = std::max({c[0], c[1], c[2]});
+                    clear += c[3] < 16, white += c[3] == 255 && lo >= 220, dark += c[3] >= 150 && hi <= 80;
+                    if (x % (s - 1) == 0 || y % (s - 1) == 0) frame = std::max<int>(frame, c[3]);
+                    alpha.push_back(c[3]);
+                }
+            EXPECT_TRUE(clear * 10 >= s * s * 4 && white * 10 >= s * s && dark * 20 >= s * s && frame < 32)
+                << s << ": " << clear << " clear, " << white << " white, " << dark << " dark, frame " << frame;
+        }
     }
+    for (const auto& [s, four] : alphas)
+        for (size_t a = 0; a < four.size(); ++a)
+            for (size_t b = a + 1; b < four.size(); ++b) {
+                int differ = 0;
+                for (size_t i = 0; i < four[a].size(); ++i) differ += std::abs(four[a][i] - four[b][i]) > 64;
+                EXPECT_GE(differ * 10, s * s) << s << ": glyphs " << a << " and " << b;
+            }
 }
 
 TEST(Ico, BrokenDirectoriesAndImagesAreRejected) {
