@@ -1,7 +1,7 @@
 // Decoding of the committed pictures and of hand-made BMP, ICO and PNG files,
 // including damaged ones.
 #include "ui/picture.h"
-#include "ui/thumb_buttons.h"
+#include "core/thumb_buttons.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
