@@ -5,6 +5,8 @@
 
 #include <cwchar>
 
+#include "core/thumb_buttons.h"
+
 namespace vireo {
 namespace {
 
@@ -66,14 +68,8 @@ void WithTaskbarList(Use use) {
     if (initialised) CoUninitialize();
 }
 
-// The strip's four transport buttons, in its order, with their names.
-struct ThumbSpec {
-    int id;
-    const wchar_t* tip;
-};
-const ThumbSpec kThumbs[4] = {{2, L"Play"}, {13, L"Pause"}, {14, L"Reprendre"}, {3, L"Stop"}};
-// Their icons' resource ids.
-constexpr int kThumbIconBase = 200;
+// The names of kThumbButtons, as the strip's tips give them.
+const wchar_t* const kThumbTips[4] = {L"Play", L"Pause", L"Reprendre", L"Stop"};
 
 int SmallIconSize(HWND window) {
     // Windows 10 1607 knows the window's own scale.
@@ -107,7 +103,7 @@ void Win32Taskbar::loadIcons() {
     HINSTANCE self = GetModuleHandleW(nullptr);
     for (int i = 0; i < 4; ++i) {
         HICON icon = static_cast<HICON>(
-            LoadImageW(self, MAKEINTRESOURCEW(kThumbIconBase + kThumbs[i].id), IMAGE_ICON, size, size, 0));
+            LoadImageW(self, MAKEINTRESOURCEW(ThumbIconResource(kThumbButtons[i])), IMAGE_ICON, size, size, 0));
         // The taskbar, another process, holds its own copy.
         if (icons_[i]) DestroyIcon(icons_[i]);
         icons_[i] = icon;
@@ -122,9 +118,9 @@ void Win32Taskbar::showThumbButtons(const TransportButtons& b, bool add) {
         THUMBBUTTON buttons[4] = {};
         for (int i = 0; i < 4; ++i) {
             buttons[i].dwMask = THB_ICON | THB_TOOLTIP | THB_FLAGS;
-            buttons[i].iId = static_cast<UINT>(kThumbs[i].id);
+            buttons[i].iId = static_cast<UINT>(kThumbButtons[i]);
             buttons[i].hIcon = icons_[i];
-            std::wcsncpy(buttons[i].szTip, kThumbs[i].tip, ARRAYSIZE(buttons[i].szTip) - 1);
+            std::wcsncpy(buttons[i].szTip, kThumbTips[i], ARRAYSIZE(buttons[i].szTip) - 1);
             buttons[i].dwFlags = enabled[i] ? THBF_ENABLED : THBF_DISABLED;
         }
         // Added once for each button the taskbar makes; then only brought in step.

@@ -468,10 +468,10 @@ std::vector<uint8_t> IconImage(Canvas& c) {
 
 // An icon file of the given images, smallest first; a 256-pixel image is
 // stored as PNG, which keeps the file small.
-std::vector<uint8_t> EncodeIco(std::vector<Canvas>& images) {
+std::vector<uint8_t> EncodeIco(std::vector<Canvas>& images, int pngFrom = 256) {
     std::vector<std::vector<uint8_t>> data;
     for (Canvas& c : images)
-        data.push_back(c.w >= 256 ? EncodePng(c.w, c.h, Pixels(c, 4), 4, false) : IconImage(c));
+        data.push_back(c.w >= pngFrom ? EncodePng(c.w, c.h, Pixels(c, 4), 4, false) : IconImage(c));
     std::vector<uint8_t> v;
     Put16(v, 0);
     Put16(v, 1);
@@ -979,8 +979,8 @@ struct Output {
         previewOf("", name, c);
     }
     // An icon of several sizes; the design size goes to the sheet.
-    void icon(const std::string& name, std::vector<Canvas> sizes, int designSize) {
-        check(WriteFile(dir + "/" + name + ".ico", EncodeIco(sizes)), name);
+    void icon(const std::string& name, std::vector<Canvas> sizes, int designSize, int pngFrom = 256) {
+        check(WriteFile(dir + "/" + name + ".ico", EncodeIco(sizes, pngFrom)), name);
         for (Canvas& c : sizes) {
             if (c.w == designSize) previewOf("", name, c);
             else if (!preview.empty())
@@ -1048,7 +1048,8 @@ int main(int argc, char** argv) {
     for (const char* name : {"play", "pause", "resume", "stop"}) {
         std::vector<Canvas> sizes;
         for (int size : kThumbSizes) sizes.push_back(ThumbGlyph(name, size));
-        out.icon(std::string("thumb_") + name, sizes, 16);
+        // PNG entries (Vista and later) are a tenth of the bitmaps' size.
+        out.icon(std::string("thumb_") + name, sizes, 16, 0);
     }
     out.sheet("", 1);
 

@@ -144,6 +144,23 @@ VIREO_E2E_CASE(commands_from_windows) {
     // taskbar list takes them and shows nothing).
     PostMessageW(p.backdrop(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
     PostMessageW(p.backdrop(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+    // Their icons, as the taskbar code loads them, at the small-icon size of 100, 150 and 300 %.
+    if (HMODULE exe = LoadLibraryExA(s.scratch.exe().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {
+        for (int id : {PlayButton, PauseButton, ResumeButton, StopButton})
+            for (int size : {16, 24, 48}) {
+                HICON icon = static_cast<HICON>(LoadImageW(exe, MAKEINTRESOURCEW(200 + id), IMAGE_ICON, size, size, 0));
+                ICONINFO info{};
+                BITMAP bits{};
+                const bool got = icon && GetIconInfo(icon, &info) && GetObjectW(info.hbmColor, sizeof bits, &bits);
+                check(got && bits.bmWidth == size, format("the thumbnail icon of %d at %d px", id, size));
+                if (info.hbmColor) DeleteObject(info.hbmColor);
+                if (info.hbmMask) DeleteObject(info.hbmMask);
+                if (icon) DestroyIcon(icon);
+            }
+        FreeLibrary(exe);
+    } else {
+        check(false, "the exe's resources can be read");
+    }
     auto thumb = [&](int id) { PostMessageW(p.backdrop(), WM_COMMAND, MAKEWPARAM(id, THBN_CLICKED), 0); };
     thumb(PauseButton);
     s.reach(kPaused, 3000, "the thumbnail's Pause");

@@ -543,7 +543,7 @@ TEST(PictureAssets, IconsHaveEverySizeAndTheirResource) {
             EXPECT_EQ(p.width, s);
             EXPECT_EQ(f[6 + 16 * i + 6], 32) << s;  // bits per pixel
             EXPECT_TRUE(Alphas(p).graded) << s;
-            if (s < 256) ExpectMaskWhereTransparent(image.data(), s);
+            if (image[0] != 0x89) ExpectMaskWhereTransparent(image.data(), s);  // a bitmap, not a PNG
             if (!icon.button) continue;
             int clear = 0, white = 0, dark = 0, frame = 0;
             Bytes& alpha = alphas[s].emplace_back();
