@@ -227,7 +227,9 @@ TEST(SystemCommands, AFolderOrATitleDropped) {
         }
         ListDroppedFolder(rig.p, e.paths);
         EXPECT_EQ(rig.controls[FolderPathField].name, row.field ? row.field : u"C:\\Musique\\") << row.what;
-        if (row.field) EXPECT_EQ(rig.controls[TitleCombo].state, row.selected) << row.what;
+        if (row.field) {
+            EXPECT_EQ(rig.controls[TitleCombo].state, row.selected) << row.what;
+        }
         EXPECT_TRUE(files.content.empty()) << row.what << ": Vireo.ini untouched";
         EXPECT_TRUE(requester.calls.empty()) << row.what;
     }
