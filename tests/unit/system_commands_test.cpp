@@ -52,19 +52,6 @@ TEST(SystemCommands, OneMeaningForEverySource) {
     }
 }
 
-TEST(SystemCommands, TheSourcesNumbers) {
-    const std::pair<int, int> keys[] = {{14, 0}, {46, 1}, {47, 3}, {13, 5}, {11, 6}, {12, 7}};
-    for (auto [number, command] : keys) EXPECT_EQ(int(*CommandForAppCommand(number)), command) << number;
-    for (int volumeAndBrowser : {8, 9, 10, 1, 2, 7, 0})  // mute, down, up, back, forward, home
-        EXPECT_FALSE(CommandForAppCommand(volumeAndBrowser)) << volumeAndBrowser;
-    const std::pair<int, int> buttons[] = {{0, 1}, {1, 3}, {2, 5}, {6, 6}, {7, 7}};
-    for (auto [number, command] : buttons) EXPECT_EQ(int(*CommandForSystemButton(number)), command) << number;
-    for (int other : {3, 4, 5, 8, 9}) EXPECT_FALSE(CommandForSystemButton(other)) << other;
-    const std::pair<int, int> thumbs[] = {{PlayButton, 2}, {PauseButton, 3}, {ResumeButton, 4}, {StopButton, 5}};
-    for (auto [id, command] : thumbs) EXPECT_EQ(int(*CommandForThumbButton(id)), command) << id;
-    EXPECT_FALSE(CommandForThumbButton(SelectFolderButton));
-}
-
 void Command(Rig& r, TransportCommand c, bool blocked = false) {
     Event e(EventKind::Transport);
     e.command = c;
