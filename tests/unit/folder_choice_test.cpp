@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -175,24 +176,55 @@ TEST_F(FolderChoice, CreateFailureShowsTheInformationBox) {
     EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u"a.mp3", u"b.wav"}));
 }
 
-// The new file cannot be made, or cannot take the old one's place (locked, a
-// share dropped): the box, the old bytes, nothing left beside them.
-TEST_F(FolderChoice, UnreplaceableOlderFileWins) {
-    for (bool written : {false, true}) {
-        const std::string older = kKey + " = D:\\Ancien\\\r\n";
-        WriteBytes(ini, older);
-        files.refuse = [&](const PosixFiles::Call& c) { return !written && c.creation == FileCreation::CreateAlways; };
-        files.refuseReplace = written;
+// The ways a save can be refused, against what is left on disk and the box:
+// another program's hold is waited out for about half a second; a read-only
+// file and a folder that takes no new file are refused at once. Whatever
+// fails, the old bytes stay and nothing is left beside them.
+TEST_F(FolderChoice, SaveRefusals) {
+    using R = ReplaceResult;
+    struct Case {
+        const char* name;
+        bool oldFile, readOnly, cannotCreate;
+        std::function<R(int)> holder;
+        bool saved;
+        int tries;  // of the replace
+    };
+    const Case cases[] = {
+        {"no old file: a rename", false, false, false, nullptr, true, 1},
+        {"held for a moment", true, false, false, [](int t) { return t < 2 ? R::Busy : R::Replaced; }, true, 3},
+        {"held until the last try", true, false, false, [](int t) { return t < 5 ? R::Busy : R::Replaced; }, true, 6},
+        {"held throughout", true, false, false, [](int) { return R::Busy; }, false, 6},
+        {"refused after a hold", true, false, false, [](int t) { return t < 1 ? R::Busy : R::Refused; }, false, 2},
+        {"read-only", true, true, false, nullptr, false, 1},
+        {"the folder takes no new file", true, false, true, nullptr, false, 0},
+    };
+    const std::string older = kKey + " = D:\\Ancien\\\r\n";
+    for (const Case& c : cases) {
+        ::unlink(ini.c_str());
+        if (c.oldFile) WriteBytes(ini, older);
+        if (c.readOnly) ::chmod(ini.c_str(), 0444);
+        files = PosixFiles();
+        files.holder = c.holder;
+        files.refuse = [&](const PosixFiles::Call& call) {
+            return c.cannotCreate && call.creation == FileCreation::CreateAlways;
+        };
+        p.st.currentFolder = c.oldFile ? u"D:\\Ancien\\" : u"";
         requester.answers.push_back(u"D:\\Musique");
         rig.boxes.shown.clear();
         userFolderButton();
-        ASSERT_EQ(rig.boxes.shown.size(), 1u);
-        EXPECT_EQ(rig.boxes.shown[0].flags, 0x40u);
-        EXPECT_EQ(ReadBytes(ini), older);
-        EXPECT_FALSE(test::PathExists(ini + ".new"));
-        EXPECT_EQ(p.st.currentFolder, u"D:\\Ancien\\");
-        EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Ancien\\");
-        EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"old.mp3"});
+        EXPECT_EQ(files.replaceTries, c.tries) << c.name;
+        // A pause after each refused try but the last.
+        EXPECT_EQ(files.waits, std::vector<unsigned>(size_t(c.tries > 0 ? c.tries - 1 : 0), 100u)) << c.name;
+        EXPECT_EQ(rig.boxes.shown.size(), c.saved ? 0u : 1u) << c.name;
+        if (!c.saved && !rig.boxes.shown.empty()) {
+            EXPECT_EQ(rig.boxes.shown[0].flags, 0x40u) << c.name;
+        }
+        EXPECT_EQ(ReadBytes(ini), c.saved ? kKey + " = D:\\Musique\\\r\n" : c.oldFile ? older : "") << c.name;
+        EXPECT_EQ(test::PathExists(ini), c.saved || c.oldFile) << c.name;
+        EXPECT_FALSE(test::PathExists(ini + ".new")) << c.name;
+        // The folder listed is the one the file holds now.
+        EXPECT_EQ(rig.controls[FolderPathField].name, c.saved ? u"D:\\Musique\\" : u"D:\\Ancien\\") << c.name;
+        ::chmod(ini.c_str(), 0644);
     }
 }
 
