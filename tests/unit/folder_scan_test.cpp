@@ -224,7 +224,7 @@ TEST_F(FolderScan, UnopenableFileKeepsTheCurrentFolder) {
 TEST_F(FolderScan, HandWrittenFolders) {
     listing.add(u"C:\\Musique\\*.*", Named({"a.mp3", "b.mp3", "c.mp3"}));
     listing.add(u"C:\\*.*", Named({"root.wav"}));
-    for (const std::string& stored : {"C:\\Musique", "\"C:\\Musique\\\"", "\"C:\\Musique\"", "C:\\Musique\\"}) {
+    for (const char* stored : {"C:\\Musique", "\"C:\\Musique\\\"", "\"C:\\Musique\"", "C:\\Musique\\"}) {
         storeFolder(stored);
         const std::string before = ReadBytes(dir / "Vireo.ini");
         LoadMusicFolder(p);
