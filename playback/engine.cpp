@@ -30,7 +30,10 @@ int32_t OpenTitle(Player& p, const std::u16string& path) {
     int32_t result = OpenWith(p, engine, path);
     if (result != 0) {
         const std::u16string shortPath = p.io.dirs.shortPath(path);
-        if (!shortPath.empty() && shortPath != path) result = OpenWith(p, engine, shortPath);
+        // Media Foundation picks its decoder by the extension, and the short
+        // form of "x.flac" ends in ".FLA": only one that keeps it is worth a try.
+        if (!shortPath.empty() && shortPath != path && EngineFor(shortPath) == engine)
+            result = OpenWith(p, engine, shortPath);
     }
     p.st.engine = result == 0 ? engine : Engine::None;
     return result;

@@ -12,9 +12,9 @@
 namespace vireo {
 
 // Opens `path` with the engine of its name; 0 when it opened. When the open
-// fails and the path has a short form that differs, that is tried once: it
-// reaches what a driver cannot open by its long name (one limited to 128
-// characters, or to the system's code page).
+// fails and the path has a short form that differs and keeps the extension's
+// engine, that is tried once: it reaches what a driver cannot open by its long
+// name (one limited to 128 characters, or to the system's code page).
 int32_t OpenTitle(Player& p, const std::u16string& path);
 // The open title's length in milliseconds, as its engine measures it.
 int32_t MeasureTitle(Player& p);
