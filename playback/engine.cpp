@@ -64,6 +64,11 @@ int32_t StartTitle(Player& p) {
 PollResult PollTitle(Player& p) {
     if (Foundation(p)) {
         if (p.io.media.state() == MediaState::Failed) return PollResult::Failed;
+        // Refused after the strip showed it paused: it plays on, and says so.
+        if (p.io.media.pauseRefused()) {
+            p.io.controls.setEnabled(PauseButton, true);
+            p.io.controls.setEnabled(ResumeButton, false);
+        }
         p.st.positionMs = static_cast<int32_t>(p.io.media.positionMs());
         return PollResult::Open;
     }
@@ -80,17 +85,19 @@ bool TitleStopped(Player& p) {
     return SendMciCommand(p, mci::kStatusModeWait) == 0 && p.st.replyText == "stopped";
 }
 
+bool TitleEndedUnasked(Player& p) { return Foundation(p) && p.io.media.state() == MediaState::Stopped; }
+
 bool StillTitleIsOver(Player& p) {
     // Still opening is not stuck: the engine gives up on a title that never starts.
     if (Foundation(p)) return p.io.media.state() != MediaState::Opening;
     return TitleStopped(p);
 }
 
-void PauseTitle(Player& p) {
-    if (Foundation(p))
-        p.io.media.pause();
-    else
-        SendMciCommand(p, mci::kPauseWait);
+bool PauseTitle(Player& p) {
+    if (Foundation(p)) return p.io.media.pause();
+    // What MCI answers is not looked at: a device that cannot pause says so in no useful way.
+    SendMciCommand(p, mci::kPauseWait);
+    return true;
 }
 
 int32_t ResumeTitle(Player& p) {

@@ -67,6 +67,7 @@ public:
     MediaState state() override { return MediaState::Closed; }
     bool play(int64_t) override { return false; }
     bool pause() override { return false; }
+    bool pauseRefused() override { return false; }
     void close() override {}
 };
 

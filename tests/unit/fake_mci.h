@@ -245,6 +245,8 @@ struct FakeMediaTitle {
     bool knowsLength = true;   // false: the duration stays unknown (-1)
     int32_t failsAtMs = -1;    // decoding stops with an error once played this far
     bool stuck = false;        // reports no position and says it plays, forever
+    bool canPause = true;      // false: its pause is refused at once
+    bool refusesPause = false; // its pause is accepted, then refused: it plays on
 };
 
 class FakeMedia : public MediaPort {
@@ -276,7 +278,23 @@ public:
         return played() >= title_.lengthMs ? MediaState::Stopped : mode_;
     }
     bool play(int64_t fromMs) override { return move("play " + std::to_string(fromMs), fromMs, MediaState::Playing); }
-    bool pause() override { return move("pause", -1, MediaState::Paused); }
+    bool pause() override {
+        if (isOpen() && !title_.canPause) {
+            log("pause refused");
+            return false;
+        }
+        if (isOpen() && title_.refusesPause) {
+            log("pause, refused later");
+            refused_ = true;
+            return true;
+        }
+        return move("pause", -1, MediaState::Paused);
+    }
+    bool pauseRefused() override {
+        const bool r = refused_;
+        refused_ = false;
+        return r;
+    }
     void close() override {
         if (isOpen()) log("close");
         mode_ = MediaState::Closed;
@@ -302,6 +320,7 @@ private:
     FakeMediaTitle title_;
     MediaState mode_ = MediaState::Closed;
     int64_t start_ = 0, startedAt_ = 0;
+    bool refused_ = false;
 };
 
 }  // namespace vireo::test

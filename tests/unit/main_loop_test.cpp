@@ -666,6 +666,28 @@ TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
     }
 }
 
+// A stream Media Foundation cannot pause, or whose pause it accepts and then
+// refuses: Pause leaves it playing and the strip as it was (at once, or from
+// the next pass); no box, and the title plays to its end.
+TEST(MainLoop, MediaFoundationTitlesThatCannotPause) {
+    for (bool later : {false, true}) {
+        Rig r;
+        r.load({{"a.flac", 4000}});
+        test::FakeMediaTitle& title = r.media.files.begin()->second;
+        title.canPause = later;
+        title.refusesPause = later;
+        Press(r, PlayButton);
+        RunFor(r, 1000);
+        Press(r, PauseButton);
+        ExpectState(r, later ? kPaused : kPlaying);
+        ASSERT_TRUE(RunPass(r.p));
+        ExpectState(r, kPlaying);
+        EXPECT_NEAR(double(PlayedUntilClosed(r)), 3000, 20) << later;
+        ExpectState(r, kEnded);
+        EXPECT_TRUE(r.boxes.shown.empty()) << later;
+    }
+}
+
 // A title whose sound stops short of its length.
 int ModeQueries(Rig& r) { return Count(r.mci.commands, mci::kStatusModeWait); }
 

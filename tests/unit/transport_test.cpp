@@ -161,7 +161,7 @@ TEST(Transport, PauseResumeStopClose) {
     r.journal().clear();
 
     PauseTrack(r.p);
-    EXPECT_EQ(r.journal(), (Journal{"E14", "D13", "MCI pause Morceau wait"}));
+    EXPECT_EQ(r.journal(), (Journal{"MCI pause Morceau wait", "E14", "D13"}));
     r.journal().clear();
 
     r.p.st.positionMs = 65432;
