@@ -35,6 +35,9 @@ struct FakeTrack {
     int32_t stepMs = 333;
     // The length the device measures, when not the real one (a VBR file).
     int32_t measuredMs = -1;
+    // Past its end the position runs on and the mode stays "playing" (seen
+    // from one MPEG device).
+    bool runsOn = false;
 };
 
 // MCI error codes as the service gives them.
@@ -95,7 +98,7 @@ private:
         if (track_.soundMs >= 0 && start_ + (now - startedAt_) >= track_.soundMs)
             return track_.soundMs < start_ ? start_ : track_.soundMs;
         // Played to its natural end: the device says so at once.
-        if (start_ + (now - startedAt_) >= track_.lengthMs)
+        if (start_ + (now - startedAt_) >= track_.lengthMs && !track_.runsOn)
             return track_.kind == TrackKind::Mp3 ? start_ : track_.lengthMs;
         return start_ + (now - startedAt_) / track_.stepMs * track_.stepMs;
     }
@@ -104,7 +107,7 @@ private:
     bool ended() const {
         const int64_t at = start_ + (clock_.nowMs - startedAt_);
         const int64_t end = track_.soundMs >= 0 && track_.soundMs < track_.lengthMs ? track_.soundMs : track_.lengthMs;
-        return mode_ == Mode::Playing && at >= end;
+        return mode_ == Mode::Playing && at >= end && !track_.runsOn;
     }
 
     void freeze() {

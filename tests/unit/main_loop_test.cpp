@@ -232,11 +232,15 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         test::TrackKind kind;
         int32_t measuredMs = -1;
         const char* file = "a.wav";
+        bool runsOn = false;
+        int64_t playsMs = -1;  // when not its length
     };
     const Case cases[] = {
         // Media Foundation: its position reads 0 once it has stopped at the end.
         {"a FLAC", 3200, test::TrackKind::Wav, -1, "a.flac"},
         {"an AAC .m4a under a second", 700, test::TrackKind::Wav, -1, "a.m4a"},
+        // Ended before a pass could see its last second.
+        {"a FLAC of whole seconds", 4000, test::TrackKind::Wav, -1, "a.flac"},
         // Its position runs past the length measured: only the device's stop ends it.
         {"a VBR title measured 1.3 s short", 4500, test::TrackKind::Wav, 3200},
         {"3:05.7", 185700, test::TrackKind::Wav},
@@ -247,17 +251,24 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         {"a fifth of a second", 200, test::TrackKind::Wav},
         // Its position falls back to where it started once it has ended.
         {"an MPEG title", 3700, test::TrackKind::Mp3},
+        // Never says "stopped": ended once its position has run on to 20 times
+        // its length, and not before, which a title measured short might need.
+        {"an MPEG title whose position runs on", 1500, test::TrackKind::Mp3, -1, "a.mp3", true, 30000},
+        {"the same measured short", 3000, test::TrackKind::Mp3, 2000, "a.mp3", true, 40000},
     };
     for (const Case& c : cases) {
         Rig r;
         r.modes(false, false);
         r.load({{c.file, c.lengthMs}}, c.kind);
-        if (!r.mci.files.empty()) r.mci.files.begin()->second.measuredMs = c.measuredMs;
+        if (!r.mci.files.empty()) {
+            r.mci.files.begin()->second.measuredMs = c.measuredMs;
+            r.mci.files.begin()->second.runsOn = c.runsOn;
+        }
         Press(r, PlayButton);
-        const int64_t played = PlayedUntilClosed(r);
-        // It started 1 ms in; a pass is 20 ms.
-        EXPECT_GE(played, c.lengthMs - 1) << c.name;
-        EXPECT_LE(played, c.lengthMs + 20) << c.name;
+        const int64_t played = PlayedUntilClosed(r), plays = c.playsMs < 0 ? c.lengthMs : c.playsMs;
+        // It started 1 ms in; a pass is 20 ms; a position that runs on moves in steps.
+        EXPECT_GE(played, plays - 1) << c.name;
+        EXPECT_LE(played, plays + 20 + (c.runsOn ? test::FakeMci::kStepMs : 0)) << c.name;
         ExpectState(r, kEnded);
         EXPECT_EQ(Closes(r), 1) << c.name;
     }
