@@ -11,7 +11,8 @@ namespace {
 constexpr char kBackdropClass[] = "VireoBackdrop";
 constexpr char kMainClass[] = "VireoMain";
 constexpr UINT kRaiseMainWindow = WM_APP + 1;
-constexpr DWORD kStyle = WS_POPUP;
+// The controls paint their own places: the strip does not paint under them first.
+constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
 
 Event g_raised;
 HWND g_follower = nullptr;  // BackdropWindow once FollowMainWindow is installed
