@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/mci.h"
@@ -282,22 +283,10 @@ public:
     }
     bool play(int64_t fromMs) override { return move("play " + std::to_string(fromMs), fromMs, MediaState::Playing); }
     bool pause() override {
-        if (isOpen() && !title_.canPause) {
-            log("pause refused");
-            return false;
-        }
-        if (isOpen() && title_.refusesPause) {
-            log("pause, refused later");
-            refused_ = true;
-            return true;
-        }
+        if (isOpen() && (!title_.canPause || title_.refusesPause)) return refused_ = title_.refusesPause;
         return move("pause", -1, MediaState::Paused);
     }
-    bool pauseRefused() override {
-        const bool r = refused_;
-        refused_ = false;
-        return r;
-    }
+    bool pauseRefused() override { return std::exchange(refused_, false); }
     void close() override {
         if (isOpen()) log("close");
         mode_ = MediaState::Closed;

@@ -2,84 +2,55 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace vireo {
 namespace {
 
-// The player object's calls, in order; each refused at once when told.
-class FakePlayerObject : public PlayerObject {
-public:
-    std::vector<std::string> calls;
+// The player object's calls, in order; its plays refused at once when told.
+struct FakePlayerObject : PlayerObject {
+    std::string calls;
     bool refusePlay = false;
-    bool setPosition(int64_t ms) override {
-        calls.push_back("seek " + std::to_string(ms));
-        return true;
-    }
-    bool play() override {
-        calls.push_back("play");
-        return !refusePlay;
-    }
-    bool pause() override {
-        calls.push_back("pause");
-        return true;
-    }
+    bool setPosition(int64_t ms) override { return log("seek " + std::to_string(ms)), true; }
+    bool play() override { return log("play"), !refusePlay; }
+    bool pause() override { return log("pause"), true; }
+    void log(const std::string& call) { calls += (calls.empty() ? "" : " ") + call; }
 };
 
-const char* Name(MediaState s) {
-    switch (s) {
-    case MediaState::Closed: return "Closed";
-    case MediaState::Opening: return "Opening";
-    case MediaState::Playing: return "Playing";
-    case MediaState::Paused: return "Paused";
-    case MediaState::Stopped: return "Stopped";
-    case MediaState::Failed: return "Failed";
-    }
-    return "?";
-}
-
-// What an item can do, the calls and events in order, against the calls the
-// player object sees and the state. Steps: "play N", "pause" (the port's
-// calls; "=no" is logged when one answers false), an event name, failed when
-// it ends in "!", "+N" for time passing, "refuse play" for a player object
-// that refuses its next plays at once.
+// What an item can do and the calls and events in order, against the calls
+// the player object sees and the state. Steps: "play N" and "pause" ("=no"
+// logged when refused), an event ("!" when it failed), "+N" ms passing,
+// "refuse" for a player object that refuses its plays at once.
 TEST(FoundationTitle, CharacteristicsAndEventsAgainstTheState) {
+    using S = MediaState;
     struct Case {
         const char* name;
         bool canSeek, canPause;
         std::string steps, calls;
-        MediaState state;
+        S state;
         bool pauseRefused = false;
     };
-    const std::string started = "play 0 ItemSet Play";
+    const std::string on = "play 0 ItemSet Play";
     const Case cases[] = {
-        {"plays from its start without a seek", true, true, started, "play", MediaState::Playing},
-        {"asked before its item is set", true, true, "play 0 +100 ItemSet", "play", MediaState::Opening},
-        {"pauses and resumes where it was", true, true, started + " pause Pause play 4000 PositionSet Play",
-         "play pause seek 4000 play", MediaState::Playing},
-        {"cannot seek: resumes where it stands", false, true, started + " pause Pause play 4000 Play",
-         "play pause play", MediaState::Playing},
-        {"cannot pause: asked nothing, plays on", true, false, started + " pause", "play pause=no",
-         MediaState::Playing},
-        {"a pause refused later plays on", true, true, started + " pause Pause!", "play pause", MediaState::Playing,
-         true},
-        {"a seek refused later resumes where it was", true, true,
-         started + " pause Pause play 4000 PositionSet! Play", "play pause seek 4000 play", MediaState::Playing},
-        {"another event that failed", true, true, started + " Other!", "play", MediaState::Playing},
-        {"plays to its end", true, true, started + " Ended", "play", MediaState::Stopped},
-        {"ends paused", true, true, started + " pause Pause Ended", "play pause", MediaState::Stopped},
-        {"a play that fails", true, true, "play 0 ItemSet Play!", "play", MediaState::Failed},
-        {"an item that is not set", true, true, "play 0 ItemSet!", "", MediaState::Failed},
-        {"a play refused at once, once set", true, true, "refuse play play 0 ItemSet", "play", MediaState::Failed},
-        {"a resume refused at once", true, true, started + " pause Pause refuse play play 4000",
-         "play pause seek 4000 play play=no", MediaState::Opening},
-        {"an error as it plays", true, true, started + " Error", "play", MediaState::Failed},
-        {"no play after an error", true, true, started + " Error play 0", "play play=no", MediaState::Failed},
-        {"never starts", true, true, "play 0 ItemSet +15001", "play", MediaState::Failed},
-        {"slow to start, within the limit", true, true, "play 0 ItemSet +15000 Play", "play", MediaState::Playing},
+        {"plays from its start without a seek", true, true, on, "play", S::Playing},
+        {"resumes where it was", true, true, on + " pause Pause play 4000 PositionSet Play", "play pause seek 4000 play",
+         S::Playing},
+        {"cannot seek: resumes where it stands", false, true, on + " pause Pause play 4000 Play", "play pause play",
+         S::Playing},
+        {"cannot pause: asked nothing, plays on", true, false, on + " pause", "play pause=no", S::Playing},
+        {"a pause refused later plays on", true, true, on + " pause Pause!", "play pause", S::Playing, true},
+        {"a seek refused later plays on", true, true, on + " pause Pause play 4000 PositionSet! Play",
+         "play pause seek 4000 play", S::Playing},
+        {"plays to its end", true, true, on + " pause Pause Ended", "play pause", S::Stopped},
+        {"a play that fails", true, true, "play 0 ItemSet Play!", "play", S::Failed},
+        {"an item that is not set", true, true, "play 0 ItemSet!", "", S::Failed},
+        {"a play refused at once", true, true, "refuse play 0 ItemSet", "play", S::Failed},
+        {"an error, then no play", true, true, on + " Error play 0", "play play=no", S::Failed},
+        {"never starts", true, true, "play 0 ItemSet +15001 Other!", "play", S::Failed},
     };
+    const std::string events[] = {"ItemSet", "Play", "Pause", "PositionSet", "Ended", "Error", "Other"};
     for (const Case& c : cases) {
         FoundationTitle title;
         FakePlayerObject player;
@@ -87,33 +58,25 @@ TEST(FoundationTitle, CharacteristicsAndEventsAgainstTheState) {
         title.open(c.canSeek, c.canPause, now);
         std::istringstream in(c.steps);
         for (std::string step; in >> step;) {
-            bool ok = true;
-            if (step == "play") {
-                int64_t from = 0;
-                in >> from;
-                ok = title.play(player, from, now);
-                if (!ok) player.calls.push_back("play=no");
+            int64_t from = 0;
+            if (step == "play" && in >> from) {
+                if (!title.play(player, from, now)) player.log("play=no");
             } else if (step == "pause") {
-                if (!title.pause(player)) player.calls.push_back("pause=no");
+                if (!title.pause(player)) player.log("pause=no");
             } else if (step == "refuse") {
-                in >> step;
                 player.refusePlay = true;
             } else if (step[0] == '+') {
                 now += uint32_t(std::stoul(step.substr(1)));
             } else {
-                const bool succeeded = step.back() != '!';
-                if (!succeeded) step.pop_back();
-                const char* names[] = {"ItemSet", "Play", "Pause", "PositionSet", "Ended", "Error", "Other"};
-                int e = 0;
-                while (e < 7 && step != names[e]) ++e;
+                const bool ok = step.back() != '!';
+                if (!ok) step.pop_back();
+                const int e = int(std::find(std::begin(events), std::end(events), step) - std::begin(events));
                 ASSERT_LT(e, 7) << c.name << ": " << step;
-                title.onEvent(player, PlayerEvent(e), succeeded);
+                title.onEvent(player, PlayerEvent(e), ok);
             }
         }
-        std::string calls;
-        for (const std::string& call : player.calls) calls += (calls.empty() ? "" : " ") + call;
-        EXPECT_EQ(calls, c.calls) << c.name;
-        EXPECT_STREQ(Name(title.state(now)), Name(c.state)) << c.name;
+        EXPECT_EQ(player.calls, c.calls) << c.name;
+        EXPECT_EQ(int(title.state(now)), int(c.state)) << c.name;
         EXPECT_EQ(title.takePauseRefusal(), c.pauseRefused) << c.name;
         EXPECT_FALSE(title.takePauseRefusal()) << c.name << ": once";
     }

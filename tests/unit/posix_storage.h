@@ -135,14 +135,12 @@ public:
     int replaceTries = 0;
     std::vector<unsigned> waits;
     ReplaceResult replace(const std::u16string& from, const std::u16string& to) override {
-        const ReplaceResult held = holder ? holder(replaceTries) : ReplaceResult::Replaced;
-        ++replaceTries;
-        if (held != ReplaceResult::Replaced) return held;
+        const ReplaceResult held = holder ? holder(replaceTries++) : ReplaceResult::Replaced;
         const std::string target = PosixPath(ToUtf8(to));
         struct stat st {};
-        if (::stat(target.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) return ReplaceResult::Refused;
-        return ::rename(PosixPath(ToUtf8(from)).c_str(), target.c_str()) == 0 ? ReplaceResult::Replaced
-                                                                              : ReplaceResult::Refused;
+        const bool readOnly = ::stat(target.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR);
+        if (held != ReplaceResult::Replaced || readOnly) return readOnly ? ReplaceResult::Refused : held;
+        return ::rename(PosixPath(ToUtf8(from)).c_str(), target.c_str()) ? ReplaceResult::Refused : ReplaceResult::Replaced;
     }
     bool remove(const std::u16string& path) override { return ::unlink(PosixPath(ToUtf8(path)).c_str()) == 0; }
     void wait(unsigned ms) override { waits.push_back(ms); }
