@@ -51,10 +51,11 @@ bool TrackEnded(Player& p) {
     ControlPort& c = p.io.controls;
     if (!c.isEnabled(PauseButton)) return false;
     if (!st.lastSecondReached && c.text(ElapsedDisplay) == c.text(DurationDisplay)) st.lastSecondReached = true;
-    if (!st.lastSecondReached) return TrackStalled(p);
+    if (!st.lastSecondReached) return TitleEndedUnasked(p) || TrackStalled(p);
     // The position alone may run ahead of the sound (a VBR length measured
-    // short): only the device knows that the title is over.
-    return TitleStopped(p) || TrackStalled(p);
+    // short): only the device knows that the title is over, up to a bound.
+    return TitleStopped(p) || (st.lengthMs > 0 && st.positionMs / kOverrunFactor >= st.lengthMs) ||
+           TrackStalled(p);
 }
 
 bool TrackStalled(Player& p) {

@@ -9,6 +9,13 @@ constexpr unsigned kIdleSleepMs = 20;
 // How long the position of a playing title may stand still before the device
 // is asked whether it has stopped.
 constexpr uint32_t kStallMs = 3000;
+// A title whose position has run to this many times its length is over, even
+// if its device never says "stopped" (one was seen whose position runs on
+// after the sound, "playing" for ever). No title that still plays gets there:
+// a VBR MPEG title measured short was measured by the bit rate of one of its
+// frames, and no frame's rate is more than 20 times the lowest of its MPEG
+// version (320 and 32 kbit/s for MPEG-1, 160 and 8 for MPEG-2 and 2.5).
+constexpr int32_t kOverrunFactor = 20;
 
 // One pass: at most one event, the idle sleep, the position poll, the refresh,
 // the end-of-track test, then the event's dispatch. False when the loop must end.
@@ -22,8 +29,8 @@ void RunMainLoop(Player& p);
 // whole second, and it ends when its engine says it has stopped, asked on
 // every pass: the rest of that second is heard, a position that falls back
 // after the end (some MPEG drivers) does not hide it, and one that runs past a
-// length measured short does not cut the tail. Otherwise, and as a last
-// resort, the stall check below decides.
+// length measured short does not cut the tail, up to kOverrunFactor times the
+// length. Otherwise, and as a last resort, the stall check below decides.
 bool TrackEnded(Player& p);
 // A title whose file holds less sound than its header promised stops short of
 // its length, and its elapsed text never reaches the duration text. True when

@@ -35,9 +35,14 @@ public:
     virtual int64_t durationMs() = 0;
     virtual int64_t positionMs() = 0;
     virtual MediaState state() = 0;
-    // Plays from `fromMs`, or on from where it stands when it is -1.
+    // Plays from `fromMs`, or on from where it stands when it is -1 (or when
+    // the title cannot seek).
     virtual bool play(int64_t fromMs) = 0;
+    // False when the title cannot pause: it plays on.
     virtual bool pause() = 0;
+    // A pause the engine accepted and then refused: true once, and the title
+    // plays on.
+    virtual bool pauseRefused() = 0;
     virtual void close() = 0;
 };
 

@@ -14,6 +14,9 @@ namespace vireo {
 enum class FileAccess { ReadWrite, Read };
 enum class FileShare { Read, ReadWrite };
 enum class FileCreation { OpenExisting, OpenAlways, CreateAlways };
+// Busy: another program holds the file for a moment (a sharing or access
+// refusal), worth another try; Refused: no try will do (a read-only file).
+enum class ReplaceResult { Replaced, Busy, Refused };
 
 class OpenFile {
 public:
@@ -29,9 +32,13 @@ public:
     // Null when the platform refuses.
     virtual std::unique_ptr<OpenFile> open(const std::u16string& path, FileAccess access,
                                            FileShare share, FileCreation creation) = 0;
-    // Puts the closed file `from` in the place of `to`, whole, replacing it.
-    virtual bool replace(const std::u16string& from, const std::u16string& to) = 0;
+    // Puts the closed file `from` in the place of `to`, whole, keeping what the
+    // old `to` was besides its bytes (attributes, access rights, creation
+    // time). Whatever fails, `to` keeps its old bytes.
+    virtual ReplaceResult replace(const std::u16string& from, const std::u16string& to) = 0;
     virtual bool remove(const std::u16string& path) = 0;
+    // The pause between two tries of a replace.
+    virtual void wait(unsigned ms) = 0;
 };
 
 enum class ListResult { Listed, NoEntries, CannotStart };

@@ -26,6 +26,21 @@ std::string_view TrimEnd(std::string_view s) {
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
+// The search indexer, a virus scanner or a sync client opens a file it saw
+// change for a few milliseconds: a replace they refuse is tried again for
+// about half a second before the save counts as failed.
+constexpr int kReplaceRetries = 5;
+constexpr unsigned kReplaceRetryMs = 100;
+
+bool ReplaceWhole(FilePort& files, const std::u16string& from, const std::u16string& to) {
+    for (int retry = 0;; ++retry) {
+        const ReplaceResult result = files.replace(from, to);
+        if (result == ReplaceResult::Replaced) return true;
+        if (result == ReplaceResult::Refused || retry == kReplaceRetries) return false;
+        files.wait(kReplaceRetryMs);
+    }
+}
+
 }  // namespace
 
 std::vector<PrefEntry> ParsePreferences(std::string_view s) {
@@ -245,7 +260,7 @@ bool PreferencesFile::close() {
             written = false;
         }
         file_.reset();
-        written = written && files_.replace(newPath_, path_);
+        written = written && ReplaceWhole(files_, newPath_, path_);
         if (!written) files_.remove(newPath_);
     } else if (mode_ != Mode::Closed && modified_ && !readOnly_) {
         try {

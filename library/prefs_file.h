@@ -69,8 +69,9 @@ public:
     void writeString(std::string_view key, std::u16string_view value);
     // Writes the document back when it was modified (a created one always),
     // then forgets it. A created document goes to a new file beside the old one
-    // first, which takes the old one's place only once it is written whole:
-    // false, and the old bytes untouched, when that failed.
+    // first, which takes the old one's place only once it is written whole,
+    // tried again for a moment while another program holds the old one: false,
+    // and the old bytes untouched, when that failed.
     bool close();
 
     // For tests and diagnostics.

@@ -82,10 +82,59 @@ std::unique_ptr<OpenFile> Win32Files::open(const std::u16string& path, FileAcces
     return std::make_unique<Win32OpenFile>(h);
 }
 
-bool Win32Files::replace(const std::u16string& from, const std::u16string& to) {
-    // A rename on the same volume: the old file or the new one, never half of one.
-    return MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+namespace {
+
+// Refusals that another program's open of the file explains, and that end
+// when it lets go; the old file or the new one has vanished since it was
+// looked at, which the next try sees.
+ReplaceResult Refusal(DWORD error) {
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+        return ReplaceResult::Busy;
+    default:
+        return ReplaceResult::Refused;
+    }
 }
+
+}  // namespace
+
+ReplaceResult Win32Files::replace(const std::u16string& from, const std::u16string& to) {
+    const DWORD attributes = GetFileAttributesW(Wide(to));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) return Refusal(error);
+        // Nothing to keep: a rename, which fails rather than overwrite a file
+        // that has appeared since.
+        return MoveFileExW(Wide(from), Wide(to), MOVEFILE_WRITE_THROUGH) ? ReplaceResult::Replaced
+                                                                        : Refusal(GetLastError());
+    }
+    // The user's own protection, never worked around.
+    if (attributes & FILE_ATTRIBUTE_READONLY) return ReplaceResult::Refused;
+    // A rename over the old file would need it closed by every other program
+    // (the indexer, a scanner, a sync client) and would lose its attributes,
+    // access rights and creation time; ReplaceFile keeps them, and works
+    // while others hold it sharing deletion. With a backup name it never
+    // loses the old file: whatever fails, both are still there by name.
+    const std::u16string backup = to + u".old";
+    if (ReplaceFileW(Wide(to), Wide(from), Wide(backup), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        DeleteFileW(Wide(backup));
+        return ReplaceResult::Replaced;
+    }
+    const DWORD error = GetLastError();
+    // The old file went to the backup name, and the new one could not take its place.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExW(Wide(backup), Wide(to), MOVEFILE_WRITE_THROUGH);
+    return Refusal(error);
+}
+
+void Win32Files::wait(unsigned ms) { Sleep(ms); }
 
 bool Win32Files::remove(const std::u16string& path) { return DeleteFileW(Wide(path)) != FALSE; }
 

@@ -8,8 +8,9 @@ class Win32Files : public FilePort {
 public:
     std::unique_ptr<OpenFile> open(const std::u16string& path, FileAccess access, FileShare share,
                                    FileCreation creation) override;
-    bool replace(const std::u16string& from, const std::u16string& to) override;
+    ReplaceResult replace(const std::u16string& from, const std::u16string& to) override;
     bool remove(const std::u16string& path) override;
+    void wait(unsigned ms) override;
 };
 
 class Win32Directories : public DirectoryPort {

@@ -30,7 +30,10 @@ int32_t OpenTitle(Player& p, const std::u16string& path) {
     int32_t result = OpenWith(p, engine, path);
     if (result != 0) {
         const std::u16string shortPath = p.io.dirs.shortPath(path);
-        if (!shortPath.empty() && shortPath != path) result = OpenWith(p, engine, shortPath);
+        // Media Foundation picks its decoder by the extension, and the short
+        // form of "x.flac" ends in ".FLA": only one that keeps it is worth a try.
+        if (!shortPath.empty() && shortPath != path && EngineFor(shortPath) == engine)
+            result = OpenWith(p, engine, shortPath);
     }
     p.st.engine = result == 0 ? engine : Engine::None;
     return result;
@@ -61,6 +64,11 @@ int32_t StartTitle(Player& p) {
 PollResult PollTitle(Player& p) {
     if (Foundation(p)) {
         if (p.io.media.state() == MediaState::Failed) return PollResult::Failed;
+        // Refused after the strip showed it paused: it plays on, and says so.
+        if (p.io.media.pauseRefused()) {
+            p.io.controls.setEnabled(PauseButton, true);
+            p.io.controls.setEnabled(ResumeButton, false);
+        }
         p.st.positionMs = static_cast<int32_t>(p.io.media.positionMs());
         return PollResult::Open;
     }
@@ -77,17 +85,19 @@ bool TitleStopped(Player& p) {
     return SendMciCommand(p, mci::kStatusModeWait) == 0 && p.st.replyText == "stopped";
 }
 
+bool TitleEndedUnasked(Player& p) { return Foundation(p) && p.io.media.state() == MediaState::Stopped; }
+
 bool StillTitleIsOver(Player& p) {
     // Still opening is not stuck: the engine gives up on a title that never starts.
     if (Foundation(p)) return p.io.media.state() != MediaState::Opening;
     return TitleStopped(p);
 }
 
-void PauseTitle(Player& p) {
-    if (Foundation(p))
-        p.io.media.pause();
-    else
-        SendMciCommand(p, mci::kPauseWait);
+bool PauseTitle(Player& p) {
+    if (Foundation(p)) return p.io.media.pause();
+    // What MCI answers is not looked at: a device that cannot pause says so in no useful way.
+    SendMciCommand(p, mci::kPauseWait);
+    return true;
 }
 
 int32_t ResumeTitle(Player& p) {

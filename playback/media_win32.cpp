@@ -14,10 +14,6 @@ const GUID kIidPlayerCallback = {0x766c8ffb, 0x5fdb, 0x4fea, {0xa2, 0x8d, 0xb9, 
 const GUID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const GUID kPosition100ns = {};  // MFP_POSITIONTYPE_100NS
 
-// A title that has not begun to play after this long never will: a decoder
-// that hangs must not hold the run.
-constexpr DWORD kOpeningLimitMs = 15000;
-
 using CreatePlayerFn = HRESULT(WINAPI*)(LPCWSTR, BOOL, MFP_CREATION_OPTIONS, IMFPMediaPlayerCallback*, HWND,
                                         IMFPMediaPlayer**);
 
@@ -54,14 +50,16 @@ HRESULT Win32Media::QueryInterface(REFIID iid, void** out) {
 bool Win32Media::open(const std::u16string& path) {
     close();
     const CreatePlayerFn create = CreatePlayer();
-    if (!create || FAILED(create(nullptr, FALSE, 0, this, nullptr, &player_)) || !player_) {
-        player_ = nullptr;
+    IMFPMediaPlayer*& player = player_.p;
+    if (!create || FAILED(create(nullptr, FALSE, 0, this, nullptr, &player)) || !player) {
+        player = nullptr;
         return false;
     }
     // Synchronous: a file nothing decodes fails here, as an MCI open would.
     IMFPMediaItem* item = nullptr;
     BOOL audio = FALSE, selected = FALSE, isProtected = FALSE;
-    bool ok = SUCCEEDED(player_->CreateMediaItemFromURL(Wide(path), TRUE, 0, &item)) && item &&
+    MFP_MEDIAITEM_CHARACTERISTICS can = 0;
+    bool ok = SUCCEEDED(player->CreateMediaItemFromURL(Wide(path), TRUE, 0, &item)) && item &&
               SUCCEEDED(item->HasAudio(&audio, &selected)) && audio &&
               !(SUCCEEDED(item->IsProtected(&isProtected)) && isProtected);
     if (ok) {
@@ -69,101 +67,61 @@ bool Win32Media::open(const std::u16string& path) {
         PropVariantInit(&duration);
         if (SUCCEEDED(item->GetDuration(kPosition100ns, &duration))) durationMs_ = Milliseconds(duration);
         PropVariantClear(&duration);
-        ok = SUCCEEDED(player_->SetMediaItem(item));
+        // What the stream allows: Windows' own decoders cannot seek or pause
+        // every stream.
+        if (FAILED(item->GetCharacteristics(&can))) can = 0;
+        ok = SUCCEEDED(player->SetMediaItem(item));
     }
     if (item) item->Release();
     if (!ok) {
         close();
         return false;
     }
-    state_ = MediaState::Opening;
-    openingSince_ = GetTickCount();
+    title_.open((can & MFP_MEDIAITEM_CAN_SEEK) != 0, (can & MFP_MEDIAITEM_CAN_PAUSE) != 0, GetTickCount());
     return true;
 }
 
-bool Win32Media::start() {
-    if (playFrom_ >= 0) {
-        PROPVARIANT at;
-        PropVariantInit(&at);
-        at.vt = VT_I8;
-        at.hVal.QuadPart = playFrom_ * 10000;
-        player_->SetPosition(kPosition100ns, &at);
-    }
-    return SUCCEEDED(player_->Play());
-}
-
-bool Win32Media::play(int64_t fromMs) {
-    if (!player_ || state_ == MediaState::Failed) return false;
-    playFrom_ = fromMs;
-    state_ = MediaState::Opening;
-    openingSince_ = GetTickCount();
-    // The item is set asynchronously: play once it is.
-    if (!itemSet_) {
-        playWanted_ = true;
-        return true;
-    }
-    return start();
-}
-
-bool Win32Media::pause() {
-    if (!player_ || FAILED(player_->Pause())) return false;
-    state_ = MediaState::Paused;
-    return true;
+bool Win32Media::MfpPlayer::setPosition(int64_t ms) {
+    PROPVARIANT at;
+    PropVariantInit(&at);
+    at.vt = VT_I8;
+    at.hVal.QuadPart = ms * 10000;
+    return SUCCEEDED(p->SetPosition(kPosition100ns, &at));
 }
 
 int64_t Win32Media::positionMs() {
-    if (!player_) return -1;
+    if (!player_.p) return -1;
     PROPVARIANT at;
     PropVariantInit(&at);
-    const int64_t ms = SUCCEEDED(player_->GetPosition(kPosition100ns, &at)) ? Milliseconds(at) : -1;
+    const int64_t ms = SUCCEEDED(player_.p->GetPosition(kPosition100ns, &at)) ? Milliseconds(at) : -1;
     PropVariantClear(&at);
     return ms;
 }
 
-MediaState Win32Media::state() {
-    if (state_ == MediaState::Opening && GetTickCount() - openingSince_ > kOpeningLimitMs) state_ = MediaState::Failed;
-    return state_;
-}
-
 void Win32Media::OnMediaPlayerEvent(MFP_EVENT_HEADER* event) {
-    if (!event || !player_ || event->pMediaPlayer != player_) return;
-    if (FAILED(event->hrEvent)) {
-        state_ = MediaState::Failed;
-        return;
-    }
+    if (!event || !player_.p || event->pMediaPlayer != player_.p) return;
+    PlayerEvent what = PlayerEvent::Other;
     switch (event->eEventType) {
-    case MFP_EVENT_TYPE_MEDIAITEM_SET:
-        itemSet_ = true;
-        if (playWanted_) {
-            playWanted_ = false;
-            if (!start()) state_ = MediaState::Failed;
-        }
-        break;
-    case MFP_EVENT_TYPE_PLAY:
-        if (state_ == MediaState::Opening) state_ = MediaState::Playing;
-        break;
-    case MFP_EVENT_TYPE_PLAYBACK_ENDED:
-        state_ = MediaState::Stopped;
-        break;
-    case MFP_EVENT_TYPE_ERROR:
-        state_ = MediaState::Failed;
-        break;
-    default:
-        break;
+    case MFP_EVENT_TYPE_MEDIAITEM_SET: what = PlayerEvent::ItemSet; break;
+    case MFP_EVENT_TYPE_PLAY: what = PlayerEvent::Play; break;
+    case MFP_EVENT_TYPE_PAUSE: what = PlayerEvent::Pause; break;
+    case MFP_EVENT_TYPE_POSITION_SET: what = PlayerEvent::PositionSet; break;
+    case MFP_EVENT_TYPE_PLAYBACK_ENDED: what = PlayerEvent::Ended; break;
+    case MFP_EVENT_TYPE_ERROR: what = PlayerEvent::Error; break;
+    default: break;
     }
+    title_.onEvent(player_, what, SUCCEEDED(event->hrEvent));
 }
 
 void Win32Media::close() {
-    if (player_) {
+    if (player_.p) {
         // Shut down first: no event reaches this object afterwards.
-        player_->Shutdown();
-        player_->Release();
+        player_.p->Shutdown();
+        player_.p->Release();
     }
-    player_ = nullptr;
+    player_.p = nullptr;
     durationMs_ = -1;
-    state_ = MediaState::Closed;
-    itemSet_ = playWanted_ = false;
-    playFrom_ = -1;
+    title_.close();
 }
 
 }  // namespace vireo

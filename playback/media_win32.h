@@ -6,6 +6,7 @@
 #include <mfplay.h>
 
 #include "core/media.h"
+#include "playback/foundation_title.h"
 
 namespace vireo {
 
@@ -19,9 +20,10 @@ public:
     bool open(const std::u16string& path) override;
     int64_t durationMs() override { return durationMs_; }
     int64_t positionMs() override;
-    MediaState state() override;
-    bool play(int64_t fromMs) override;
-    bool pause() override;
+    MediaState state() override { return title_.state(GetTickCount()); }
+    bool play(int64_t fromMs) override { return player_.p && title_.play(player_, fromMs, GetTickCount()); }
+    bool pause() override { return player_.p && title_.pause(player_); }
+    bool pauseRefused() override { return title_.takePauseRefusal(); }
     void close() override;
 
 private:
@@ -32,15 +34,17 @@ private:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     void STDMETHODCALLTYPE OnMediaPlayerEvent(MFP_EVENT_HEADER* event) override;
-    bool start();
 
-    IMFPMediaPlayer* player_ = nullptr;
+    struct MfpPlayer : PlayerObject {
+        IMFPMediaPlayer* p = nullptr;
+        bool setPosition(int64_t ms) override;
+        bool play() override { return SUCCEEDED(p->Play()); }
+        bool pause() override { return SUCCEEDED(p->Pause()); }
+    };
+
+    MfpPlayer player_;
     int64_t durationMs_ = -1;
-    MediaState state_ = MediaState::Closed;
-    bool itemSet_ = false;
-    bool playWanted_ = false;  // asked before the item was set
-    int64_t playFrom_ = -1;
-    DWORD openingSince_ = 0;
+    FoundationTitle title_;
 };
 
 }  // namespace vireo

@@ -45,9 +45,10 @@ bool PlayTrack(Player& p, const std::u16string& title) {
 }
 
 void PauseTrack(Player& p) {
+    // Asked first: a title that cannot pause plays on, and the strip stays as it was.
+    if (!PauseTitle(p)) return;
     p.io.controls.setEnabled(ResumeButton, true);
     p.io.controls.setEnabled(PauseButton, false);
-    PauseTitle(p);
 }
 
 void ResumeTrack(Player& p) {

@@ -15,6 +15,8 @@ namespace vireo {
 bool PlayTrack(Player& p, const std::u16string& title);
 // The box of a title that did not open (or play).
 void ShowOpenFailure(Player& p);
+// A title its engine cannot pause (a stream Media Foundation can only play
+// through) plays on, and Pause stays enabled.
 void PauseTrack(Player& p);
 // Restarts at PositionMs, the position polled in the latest pass, or where the
 // device stands when it knows no position. When that fails: Stop, then the

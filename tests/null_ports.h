@@ -63,8 +63,9 @@ public:
     std::unique_ptr<OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return nullptr;
     }
-    bool replace(const std::u16string&, const std::u16string&) override { return false; }
+    ReplaceResult replace(const std::u16string&, const std::u16string&) override { return ReplaceResult::Refused; }
     bool remove(const std::u16string&) override { return false; }
+    void wait(unsigned) override {}
     ListResult list(const std::u16string&, std::vector<std::u16string>&) override { return ListResult::CannotStart; }
     FoundEntry find(const std::u16string&) override { return {}; }
     std::u16string browse(std::string_view, std::u16string_view) override { return {}; }
@@ -74,6 +75,7 @@ public:
     MediaState state() override { return MediaState::Closed; }
     bool play(int64_t) override { return false; }
     bool pause() override { return false; }
+    bool pauseRefused() override { return false; }
     void close() override {}
 };
 

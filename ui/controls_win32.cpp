@@ -389,12 +389,15 @@ void CreateControls(HWND main, PlatformImages& images, int64_t barUpper) {
 
 namespace {
 
-// The accessibility layer's annotation service and the name and description
-// properties; kept here so that the build needs no import library for them.
+// The accessibility layer's annotation service, the name and description
+// properties, and UI Automation's help text, which is what its clients
+// (Narrator) read where MSAA ones read the description; kept here so that
+// the build needs no import library for them.
 const GUID kClsidAccPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
 const GUID kIidAccPropServices = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
 const GUID kPropIdAccName = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
 const GUID kPropIdAccDescription = {0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
+const GUID kPropIdHelpText = {0x08555685, 0x0977, 0x45c7, {0xa7, 0xa6, 0xab, 0xaf, 0x56, 0x84, 0x12, 0x1a}};
 
 // Held from the annotations until they are cleared.
 IAccPropServices* g_services = nullptr;
@@ -415,19 +418,25 @@ void NameForScreenReaders(HWND main) {
         const std::u16string spoken = WidenCp1252(c.spoken);
         // A static's name is its text: a time display keeps "1:23" as what is
         // read, and says what it is in its description.
-        const GUID& property = c.kind == ControlKind::TextLabel ? kPropIdAccDescription : kPropIdAccName;
-        g_services->SetHwndPropStr(GetDlgItem(main, c.id), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, property,
-                                   Wide(spoken));
+        HWND control = GetDlgItem(main, c.id);
+        if (c.kind != ControlKind::TextLabel) {
+            g_services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kPropIdAccName,
+                                       Wide(spoken));
+            continue;
+        }
+        for (const GUID* property : {&kPropIdAccDescription, &kPropIdHelpText})
+            g_services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, *property,
+                                       Wide(spoken));
     }
 }
 
 void ForgetScreenReaderNames(HWND main) {
     if (!g_services) return;
-    const MSAAPROPID properties[] = {kPropIdAccName, kPropIdAccDescription};
+    const MSAAPROPID properties[] = {kPropIdAccName, kPropIdAccDescription, kPropIdHelpText};
     for (const ControlSpec& c : ControlTable())
         if (Annotated(c))
             g_services->ClearHwndProps(GetDlgItem(main, c.id), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                       properties, 2);
+                                       properties, 3);
     g_services->Release();
     g_services = nullptr;
 }

@@ -3,6 +3,7 @@
 // monitor of another scale.
 #include <windows.h>
 
+#include "core/system_dlls_win32.h"
 #include "ui/image_store_win32.h"
 #include "ui/layout.h"
 #include "ui/ui_win32.h"
@@ -68,10 +69,28 @@ void DecodeStripPictures(PlatformImages& images, unsigned dpi) {
 unsigned WindowDpi(HWND window) {
     // Windows 10 1607 and later know the scale of each window's monitor.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto f = reinterpret_cast<GetDpiForWindowFn>(
+    static const auto forWindow = reinterpret_cast<GetDpiForWindowFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    const UINT dpi = f ? f(window) : 0;
-    return dpi ? dpi : g_systemDpi;
+    if (forWindow) {
+        const UINT dpi = forWindow(window);
+        return dpi ? dpi : g_systemDpi;
+    }
+    // Windows 8.1 and 10 before 1607 know each monitor's, through the shell's
+    // scaling library (which 7 and 8 do not have): loaded only there, and
+    // from the system folder.
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto forMonitor = [] {
+        HMODULE shcore = SystemDll(L"shcore.dll");
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    UINT x = 0, y = 0;
+    if (forMonitor && SUCCEEDED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) &&
+        y != 0)
+        return y;
+    return g_systemDpi;
 }
 
 void InstallStripScaling(HWND backdrop, HWND main) {

@@ -19,7 +19,8 @@ constexpr char kBackdropClass[] = "VireoBackdrop";
 constexpr char kMainClass[] = "VireoMain";
 constexpr UINT kRaiseMainWindow = WM_APP + 1;
 constexpr UINT kSystemButton = WM_APP + 2;
-constexpr DWORD kStyle = WS_POPUP;
+// The controls paint their own places: the strip does not paint under them first.
+constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
 // Dropped folders and titles reach both windows: the colour-keyed parts of
 // the main window let the backdrop have them.
 constexpr DWORD kExStyle = WS_EX_ACCEPTFILES;

@@ -295,3 +295,37 @@ VIREO_E2E_CASE(choose_default_readonly_ini) {
     expectListed(p, old, "older folder");
     p.closeAndCheck();
 }
+
+// Vireo.ini saved while another program holds it open: an indexer or sync
+// client, sharing deletion, throughout; an editor, not sharing it, until the
+// save is under way. No box, the new line, nothing left beside it. (Windows
+// also keeps a hidden attribute through the replace; Wine does not.)
+VIREO_E2E_CASE(choose_default_held_ini) {
+    Scratch scratch;
+    TopLevelMusic top;
+    const std::string old = scratch.folder("Ancien"), ini = scratch.ini();
+    Player p(scratch.exe(), scratch.folder("cwd"));
+    require(p.waitWindows(), "both windows are visible");
+    for (DWORD share : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}, DWORD{FILE_SHARE_READ}}) {
+        const std::string who = share == FILE_SHARE_READ ? "an editor: " : "an indexer: ";
+        scratch.writeIni(preferencesLine(old));
+        HANDLE held = CreateFileA(ini.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        require(held != INVALID_HANDLE_VALUE, who + "Vireo.ini held open");
+        Cleanup letGo{[held] { CloseHandle(held); }};
+        HWND browser = openBrowser(p, UserFolderButton);
+        check(browserSelect(p.process(), browser, L"C:\\Musique"), who + "C:\\Musique selected in the browser");
+        check(pressDialogButton(browser, IDOK), who + "OK closes the browser");
+        if (share == FILE_SHARE_READ) {
+            check(waitUntil([&] { return exists(ini + ".new"); }, 5000), who + "the new file is written beside");
+            letGo.run();
+        }
+        const bool saved = waitUntil([&] { return readFile(ini).value_or("") == preferencesLine(top.dir); }, 5000);
+        require(p.settle(), who + "the player is back in its loop");
+        expectNoBox(p);
+        check(saved, who + "Vireo.ini holds the new folder, read as " + show(readFile(ini).value_or("<missing>")));
+        letGo.run();
+        check(!exists(ini + ".new") && !exists(ini + ".old"), who + "nothing left beside it");
+        expectListed(p, top.dir, who + "the new folder");
+    }
+    p.closeAndCheck();
+}

@@ -42,8 +42,11 @@ public:
     std::unique_ptr<vireo::OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return std::make_unique<Handle>(*this);
     }
-    bool replace(const std::u16string&, const std::u16string&) override { return false; }
+    vireo::ReplaceResult replace(const std::u16string&, const std::u16string&) override {
+        return vireo::ReplaceResult::Refused;
+    }
     bool remove(const std::u16string&) override { return false; }
+    void wait(unsigned) override {}
 
 private:
     struct Handle : vireo::OpenFile {

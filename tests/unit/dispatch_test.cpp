@@ -104,7 +104,7 @@ TEST(Dispatch, Transport) {
     Control(r, PlayButton);
     r.journal().clear();
     Control(r, PauseButton);
-    EXPECT_EQ(r.journal(), (Journal{"E14", "D13", "MCI pause Morceau wait"}));
+    EXPECT_EQ(r.journal(), (Journal{"MCI pause Morceau wait", "E14", "D13"}));
     r.journal().clear();
     r.p.st.positionMs = 1234;
     Control(r, ResumeButton);

@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/mci.h"
@@ -35,6 +36,9 @@ struct FakeTrack {
     int32_t stepMs = 333;
     // The length the device measures, when not the real one (a VBR file).
     int32_t measuredMs = -1;
+    // Past its end the position runs on and the mode stays "playing" (seen
+    // from one MPEG device).
+    bool runsOn = false;
 };
 
 // MCI error codes as the service gives them.
@@ -95,7 +99,7 @@ private:
         if (track_.soundMs >= 0 && start_ + (now - startedAt_) >= track_.soundMs)
             return track_.soundMs < start_ ? start_ : track_.soundMs;
         // Played to its natural end: the device says so at once.
-        if (start_ + (now - startedAt_) >= track_.lengthMs)
+        if (start_ + (now - startedAt_) >= track_.lengthMs && !track_.runsOn)
             return track_.kind == TrackKind::Mp3 ? start_ : track_.lengthMs;
         return start_ + (now - startedAt_) / track_.stepMs * track_.stepMs;
     }
@@ -104,7 +108,7 @@ private:
     bool ended() const {
         const int64_t at = start_ + (clock_.nowMs - startedAt_);
         const int64_t end = track_.soundMs >= 0 && track_.soundMs < track_.lengthMs ? track_.soundMs : track_.lengthMs;
-        return mode_ == Mode::Playing && at >= end;
+        return mode_ == Mode::Playing && at >= end && !track_.runsOn;
     }
 
     void freeze() {
@@ -245,6 +249,8 @@ struct FakeMediaTitle {
     bool knowsLength = true;   // false: the duration stays unknown (-1)
     int32_t failsAtMs = -1;    // decoding stops with an error once played this far
     bool stuck = false;        // reports no position and says it plays, forever
+    bool canPause = true;      // false: its pause is refused at once
+    bool refusesPause = false; // its pause is accepted, then refused: it plays on
 };
 
 class FakeMedia : public MediaPort {
@@ -276,7 +282,11 @@ public:
         return played() >= title_.lengthMs ? MediaState::Stopped : mode_;
     }
     bool play(int64_t fromMs) override { return move("play " + std::to_string(fromMs), fromMs, MediaState::Playing); }
-    bool pause() override { return move("pause", -1, MediaState::Paused); }
+    bool pause() override {
+        if (isOpen() && (!title_.canPause || title_.refusesPause)) return refused_ = title_.refusesPause;
+        return move("pause", -1, MediaState::Paused);
+    }
+    bool pauseRefused() override { return std::exchange(refused_, false); }
     void close() override {
         if (isOpen()) log("close");
         mode_ = MediaState::Closed;
@@ -302,6 +312,7 @@ private:
     FakeMediaTitle title_;
     MediaState mode_ = MediaState::Closed;
     int64_t start_ = 0, startedAt_ = 0;
+    bool refused_ = false;
 };
 
 }  // namespace vireo::test

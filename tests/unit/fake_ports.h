@@ -141,14 +141,15 @@ public:
         }
         return std::make_unique<File>(it->second);
     }
-    bool replace(const std::u16string& from, const std::u16string& to) override {
+    ReplaceResult replace(const std::u16string& from, const std::u16string& to) override {
         auto it = content.find(ToUtf8(from));
-        if (it == content.end()) return false;
+        if (it == content.end()) return ReplaceResult::Refused;
         content[ToUtf8(to)] = it->second;
         content.erase(ToUtf8(from));
-        return true;
+        return ReplaceResult::Replaced;
     }
     bool remove(const std::u16string& path) override { return content.erase(ToUtf8(path)) > 0; }
+    void wait(unsigned) override {}
 
 private:
     class File : public OpenFile {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -175,24 +177,47 @@ TEST_F(FolderChoice, CreateFailureShowsTheInformationBox) {
     EXPECT_EQ(rig.items(), (std::vector<std::u16string>{u"a.mp3", u"b.wav"}));
 }
 
-// The new file cannot be made, or cannot take the old one's place (locked, a
-// share dropped): the box, the old bytes, nothing left beside them.
-TEST_F(FolderChoice, UnreplaceableOlderFileWins) {
-    for (bool written : {false, true}) {
-        const std::string older = kKey + " = D:\\Ancien\\\r\n";
-        WriteBytes(ini, older);
-        files.refuse = [&](const PosixFiles::Call& c) { return !written && c.creation == FileCreation::CreateAlways; };
-        files.refuseReplace = written;
+// The ways a save can be refused, against what is left on disk and the box:
+// another program's hold is waited out for about half a second; a read-only
+// file and a folder that takes no new file are refused at once. Whatever
+// fails, the old bytes stay and nothing is left beside them.
+TEST_F(FolderChoice, SaveRefusals) {
+    using R = ReplaceResult;
+    enum Old { None, Plain, ReadOnly, NoNewFile };
+    struct Case {
+        const char* name;
+        Old old;
+        int busy;  // tries another program holds up
+        R then;
+        bool saved;
+        int tries;
+    };
+    const Case cases[] = {
+        {"no old file: a rename", None, 0, R::Replaced, true, 1},
+        {"held for a moment", Plain, 2, R::Replaced, true, 3},
+        {"held until the last try", Plain, 5, R::Replaced, true, 6},
+        {"held throughout", Plain, 6, R::Replaced, false, 6},
+        {"refused after a hold", Plain, 1, R::Refused, false, 2},
+        {"read-only", ReadOnly, 0, R::Replaced, false, 1},
+        {"the folder takes no new file", NoNewFile, 0, R::Replaced, false, 0},
+    };
+    const std::string older = kKey + " = D:\\Ancien\\\r\n";
+    for (const Case& c : cases) {
+        ::unlink(ini.c_str());
+        if (c.old != None) WriteBytes(ini, older);
+        ::chmod(ini.c_str(), c.old == ReadOnly ? 0444 : 0644);
+        files = PosixFiles();
+        files.holder = [&c](int t) { return t < c.busy ? R::Busy : c.then; };
+        files.refuse = [&c](const PosixFiles::Call& f) { return c.old == NoNewFile && f.creation == FileCreation::CreateAlways; };
         requester.answers.push_back(u"D:\\Musique");
         rig.boxes.shown.clear();
         userFolderButton();
-        ASSERT_EQ(rig.boxes.shown.size(), 1u);
-        EXPECT_EQ(rig.boxes.shown[0].flags, 0x40u);
-        EXPECT_EQ(ReadBytes(ini), older);
-        EXPECT_FALSE(test::PathExists(ini + ".new"));
-        EXPECT_EQ(p.st.currentFolder, u"D:\\Ancien\\");
-        EXPECT_EQ(rig.controls[FolderPathField].name, u"D:\\Ancien\\");
-        EXPECT_EQ(rig.items(), std::vector<std::u16string>{u"old.mp3"});
+        // A pause after each refused try but the last.
+        EXPECT_EQ(files.waits, std::vector<unsigned>(size_t(std::max(c.tries - 1, 0)), 100u)) << c.name;
+        EXPECT_EQ(files.replaceTries, c.tries) << c.name;
+        EXPECT_EQ(rig.boxes.shown.size(), c.saved ? 0u : 1u) << c.name;
+        EXPECT_EQ(ReadBytes(ini), c.saved ? kKey + " = D:\\Musique\\\r\n" : c.old != None ? older : "") << c.name;
+        EXPECT_FALSE(test::PathExists(ini + ".new")) << c.name;
     }
 }
 

@@ -232,11 +232,15 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         test::TrackKind kind;
         int32_t measuredMs = -1;
         const char* file = "a.wav";
+        bool runsOn = false;
+        int64_t playsMs = -1;  // when not its length
     };
     const Case cases[] = {
         // Media Foundation: its position reads 0 once it has stopped at the end.
         {"a FLAC", 3200, test::TrackKind::Wav, -1, "a.flac"},
         {"an AAC .m4a under a second", 700, test::TrackKind::Wav, -1, "a.m4a"},
+        // Ended before a pass could see its last second.
+        {"a FLAC of whole seconds", 4000, test::TrackKind::Wav, -1, "a.flac"},
         // Its position runs past the length measured: only the device's stop ends it.
         {"a VBR title measured 1.3 s short", 4500, test::TrackKind::Wav, 3200},
         {"3:05.7", 185700, test::TrackKind::Wav},
@@ -247,17 +251,24 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         {"a fifth of a second", 200, test::TrackKind::Wav},
         // Its position falls back to where it started once it has ended.
         {"an MPEG title", 3700, test::TrackKind::Mp3},
+        // Never says "stopped": ended once its position has run on to 20 times
+        // its length, and not before, which a title measured short might need.
+        {"an MPEG title whose position runs on", 1500, test::TrackKind::Mp3, -1, "a.mp3", true, 30000},
+        {"the same measured short", 3000, test::TrackKind::Mp3, 2000, "a.mp3", true, 40000},
     };
     for (const Case& c : cases) {
         Rig r;
         r.modes(false, false);
         r.load({{c.file, c.lengthMs}}, c.kind);
-        if (!r.mci.files.empty()) r.mci.files.begin()->second.measuredMs = c.measuredMs;
+        if (!r.mci.files.empty()) {
+            r.mci.files.begin()->second.measuredMs = c.measuredMs;
+            r.mci.files.begin()->second.runsOn = c.runsOn;
+        }
         Press(r, PlayButton);
-        const int64_t played = PlayedUntilClosed(r);
-        // It started 1 ms in; a pass is 20 ms.
-        EXPECT_GE(played, c.lengthMs - 1) << c.name;
-        EXPECT_LE(played, c.lengthMs + 20) << c.name;
+        const int64_t played = PlayedUntilClosed(r), plays = c.playsMs < 0 ? c.lengthMs : c.playsMs;
+        // It started 1 ms in; a pass is 20 ms; a position that runs on moves in steps.
+        EXPECT_GE(played, plays - 1) << c.name;
+        EXPECT_LE(played, plays + 20 + (c.runsOn ? test::FakeMci::kStepMs : 0)) << c.name;
         ExpectState(r, kEnded);
         EXPECT_EQ(Closes(r), 1) << c.name;
     }
@@ -636,7 +647,9 @@ TEST(MainLoop, OneRunMixesTheEngines) {
 
 // A Media Foundation title that cannot be decoded, that fails as it plays,
 // that never says its length, or whose decoder stalls: one box at most, the
-// run goes on as after a title that failed to open, and nothing hangs.
+// run goes on as after a title that failed to open, and nothing hangs. One
+// that cannot pause, or whose pause is refused later, plays on through a
+// Pause to its end, the strip back to Playing.
 TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
     struct Case {
         const char* name;
@@ -649,6 +662,8 @@ TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
         {"fails as it plays", {4000, true, true, 1500}, true, 1500},
         {"never says its length", {4000, true, false}, false, 4000},
         {"stalls without a position", {4000, true, true, -1, true}, false, 3000},
+        {"cannot pause", {4000, true, true, -1, false, false}, false, 4000},
+        {"refuses a pause later", {4000, true, true, -1, false, true, true}, false, 4000},
     };
     for (const Case& c : cases) {
         Rig r;
@@ -656,7 +671,13 @@ TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
         r.media.files.begin()->second = c.title;
         const int64_t start = r.clock.nowMs;
         Press(r, PlayButton);
-        while (r.enabled(PauseButton) && r.clock.nowMs - start < 20000) ASSERT_TRUE(RunPass(r.p));
+        // Pause pressed a second in where it cannot hold; the run is over once Play is back.
+        bool pause = !c.title.canPause || c.title.refusesPause;
+        while (!r.enabled(PlayButton) && r.clock.nowMs - start < 20000) {
+            const bool now = pause && r.clock.nowMs - start >= 1000;
+            pause = pause && !now;
+            ASSERT_TRUE(now ? Press(r, PauseButton) : RunPass(r.p));
+        }
         EXPECT_NEAR(double(r.clock.nowMs - start), double(c.endsAfterMs), 60) << c.name;
         EXPECT_EQ(r.boxes.shown.size(), c.box ? 1u : 0u) << c.name;
         EXPECT_FALSE(r.media.isOpen()) << c.name;

@@ -128,11 +128,22 @@ public:
         if (fd < 0) return nullptr;
         return std::make_unique<PosixOpenFile>(fd);
     }
-    bool refuseReplace = false;  // the target locked, the share dropped
-    bool replace(const std::u16string& from, const std::u16string& to) override {
-        return !refuseReplace && ::rename(PosixPath(ToUtf8(from)).c_str(), PosixPath(ToUtf8(to)).c_str()) == 0;
+    // Another program's hold on the target, try by try (0 first): Replaced lets
+    // the rename go on. A target without write permission is Refused, as a
+    // read-only file is on Windows.
+    std::function<ReplaceResult(int)> holder;
+    int replaceTries = 0;
+    std::vector<unsigned> waits;
+    ReplaceResult replace(const std::u16string& from, const std::u16string& to) override {
+        const ReplaceResult held = holder ? holder(replaceTries++) : ReplaceResult::Replaced;
+        const std::string target = PosixPath(ToUtf8(to));
+        struct stat st {};
+        const bool readOnly = ::stat(target.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR);
+        if (held != ReplaceResult::Replaced || readOnly) return readOnly ? ReplaceResult::Refused : held;
+        return ::rename(PosixPath(ToUtf8(from)).c_str(), target.c_str()) ? ReplaceResult::Refused : ReplaceResult::Replaced;
     }
     bool remove(const std::u16string& path) override { return ::unlink(PosixPath(ToUtf8(path)).c_str()) == 0; }
+    void wait(unsigned ms) override { waits.push_back(ms); }
 };
 
 // Lists a folder in name order, "." and ".." included as on Windows. Paths
