@@ -24,9 +24,9 @@ std::string CheckPlatform(DirectoryPort& dirs, std::u16string_view programFilesX
 }
 
 std::u16string ProgramDirOf(std::u16string_view programPath) {
-    const size_t cut = programPath.find_last_of(u"\\/");
-    if (cut == std::u16string_view::npos) return u".\\";
-    return std::u16string(programPath.substr(0, cut + 1));
+    const size_t cut = LastNameAt(programPath);
+    if (cut == 0) return u".\\";
+    return std::u16string(programPath.substr(0, cut));
 }
 
 }  // namespace vireo

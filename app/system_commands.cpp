@@ -15,9 +15,7 @@ std::u16string_view Stem(std::u16string_view title) {
 // The folder's own name ("Musique" of C:\Musique\), or the drive (E:).
 std::u16string_view FolderName(std::u16string_view folder) {
     while (!folder.empty() && IsSeparator(folder.back())) folder.remove_suffix(1);
-    size_t at = folder.size();
-    while (at > 0 && !IsSeparator(folder[at - 1])) --at;
-    return folder.substr(at);
+    return folder.substr(LastNameAt(folder));
 }
 
 SystemButtons SystemButtonsOf(const TransportView& v) {

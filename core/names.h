@@ -33,6 +33,11 @@ bool IsWellFormedUtf8(std::string_view bytes);
 std::u16string_view CutUnits(std::u16string_view name, size_t units);
 
 inline bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+// Where the last name of a path starts: after its last separator; 0 when it has none.
+inline size_t LastNameAt(std::u16string_view path) {
+    const size_t cut = path.find_last_of(u"\\/");
+    return cut == std::u16string_view::npos ? 0 : cut + 1;
+}
 
 // Names in natural order: runs of ASCII digits compare as numbers ("Piste 2"
 // before "Piste 10"), ASCII letters without regard to case, every other unit

@@ -1,5 +1,8 @@
 #include "core/system_dlls_win32.h"
 
+#include <roapi.h>
+#include <winstring.h>
+
 #include <cwchar>
 
 namespace vireo {
@@ -21,9 +24,7 @@ F Function(const wchar_t* dll, const char* name) {
 void RestrictDllSearch() {
     // Looked up, not imported: an import Windows 7 without the update lacks would
     // stop the exe from starting there.
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    auto setDefault = ImportedFunction<BOOL(WINAPI*)(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories");
     g_searchFlags = setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Without it the program's folder stays first for the DLLs the system loads by
     // name; the current folder at least leaves the search.
@@ -81,6 +82,36 @@ BOOL RemoveWindowSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id) {
 LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     static const auto f = Function<decltype(&::DefSubclassProc)>(L"comctl32.dll", "DefSubclassProc");
     return f ? f(window, message, wp, lp) : DefWindowProcA(window, message, wp, lp);
+}
+
+UINT DragQueryFileW(HDROP drop, UINT index, LPWSTR name, UINT length) {
+    static const auto f = Function<decltype(&::DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+    return f ? f(drop, index, name, length) : 0;
+}
+
+void DragFinish(HDROP drop) {
+    static const auto f = Function<decltype(&::DragFinish)>(L"shell32.dll", "DragFinish");
+    if (f) f(drop);
+}
+
+HRESULT RoGetActivationFactory(HSTRING activatableClassId, REFIID iid, void** factory) {
+    static const auto f = Function<decltype(&::RoGetActivationFactory)>(L"combase.dll", "RoGetActivationFactory");
+    return f ? f(activatableClassId, iid, factory) : E_NOTIMPL;
+}
+
+HRESULT RoActivateInstance(HSTRING activatableClassId, void** instance) {
+    static const auto f = Function<decltype(&::RoActivateInstance)>(L"combase.dll", "RoActivateInstance");
+    return f ? f(activatableClassId, reinterpret_cast<IInspectable**>(instance)) : E_NOTIMPL;
+}
+
+HRESULT WindowsCreateString(LPCWSTR text, UINT32 length, HSTRING* string) {
+    static const auto f = Function<decltype(&::WindowsCreateString)>(L"combase.dll", "WindowsCreateString");
+    return f ? f(text, length, string) : E_NOTIMPL;
+}
+
+HRESULT WindowsDeleteString(HSTRING string) {
+    static const auto f = Function<decltype(&::WindowsDeleteString)>(L"combase.dll", "WindowsDeleteString");
+    return f ? f(string) : E_NOTIMPL;
 }
 
 }  // namespace sys

@@ -70,8 +70,7 @@ void ListDroppedFolder(Player& p, const std::vector<std::u16string>& paths) {
             ListForThisRun(p, FinishChosenFolder(path));
             return;
         }
-        size_t cut = path.size();
-        while (cut > 0 && !IsSeparator(path[cut - 1])) --cut;
+        const size_t cut = LastNameAt(path);
         const std::u16string name = path.substr(cut);
         if (!e.found || cut == 0 || !IsMusicEntry(name)) continue;
         const std::vector<std::u16string> titles = ListForThisRun(p, FinishChosenFolder(path.substr(0, cut)));

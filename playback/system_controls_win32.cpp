@@ -13,45 +13,17 @@ namespace {
 
 using namespace winrt;
 
-// The Windows Runtime's functions, from combase.dll in the system folder:
-// imported, they would keep the exe from starting on Windows 7.
-struct Runtime {
-    HRESULT(WINAPI* getFactory)(HString, REFIID, void**) = nullptr;
-    HRESULT(WINAPI* activate)(HString, void**) = nullptr;
-    HRESULT(WINAPI* createString)(const wchar_t*, UINT32, HString*) = nullptr;
-    HRESULT(WINAPI* deleteString)(HString) = nullptr;
-};
-
-template <typename F>
-void Find(HMODULE dll, const char* name, F& f) {
-    f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-}
-
-const Runtime* TheRuntime() {
-    static const Runtime r = [] {
-        Runtime r;
-        if (HMODULE dll = SystemDll(L"combase.dll")) {
-            Find(dll, "RoGetActivationFactory", r.getFactory);
-            Find(dll, "RoActivateInstance", r.activate);
-            Find(dll, "WindowsCreateString", r.createString);
-            Find(dll, "WindowsDeleteString", r.deleteString);
-        }
-        return r;
-    }();
-    return r.getFactory && r.activate && r.createString && r.deleteString ? &r : nullptr;
-}
-
 // A string of the runtime for the length of one call.
 class String {
 public:
+    // combase.dll is loaded from the system folder by the first: imported,
+    // it would keep the exe from starting on Windows 7.
     explicit String(std::u16string_view text) {
-        if (const Runtime* r = TheRuntime()) {
-            std::u16string copy(text);
-            r->createString(Wide(copy), static_cast<UINT32>(copy.size()), &h_);
-        }
+        std::u16string copy(text);
+        if (FAILED(sys::WindowsCreateString(Wide(copy), static_cast<UINT32>(copy.size()), &h_))) h_ = nullptr;
     }
     ~String() {
-        if (h_) TheRuntime()->deleteString(h_);
+        if (h_) sys::WindowsDeleteString(h_);
     }
     String(const String&) = delete;
     String& operator=(const String&) = delete;
@@ -137,12 +109,11 @@ Win32SystemControls::Win32SystemControls(HWND window, UINT message, void (*onLiv
 Win32SystemControls::~Win32SystemControls() { stop(); }
 
 winrt::Controls* ControlsForWindow(HWND window) {
-    const Runtime* r = TheRuntime();
-    if (!r) return nullptr;
     Interop* interop = nullptr;
     {
         String name(u"Windows.Media.SystemMediaTransportControls");
-        if (!name.get() || FAILED(r->getFactory(name.get(), kIidInterop, reinterpret_cast<void**>(&interop))))
+        if (!name.get() ||
+            FAILED(sys::RoGetActivationFactory(name.get(), kIidInterop, reinterpret_cast<void**>(&interop))))
             return nullptr;
     }
     Controls* controls = nullptr;
@@ -176,7 +147,7 @@ bool Win32SystemControls::start() {
     controls2_ = Query<Controls2>(controls_, kIidControls2);
     void* instance = nullptr;
     String timelineClass(u"Windows.Media.SystemMediaTransportControlsTimelineProperties");
-    if (controls2_ && timelineClass.get() && SUCCEEDED(TheRuntime()->activate(timelineClass.get(), &instance)))
+    if (controls2_ && timelineClass.get() && SUCCEEDED(sys::RoActivateInstance(timelineClass.get(), &instance)))
         timeline_ = Query<Timeline>(instance, kIidTimeline);
     Release(instance);
     if (onLive_) onLive_(true);

@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "core/system_dlls_win32.h"
 #include "core/thumb_buttons.h"
 
 namespace vireo {
@@ -73,12 +74,8 @@ const wchar_t* const kThumbTips[4] = {L"Play", L"Pause", L"Reprendre", L"Stop"};
 
 int SmallIconSize(HWND window) {
     // Windows 10 1607 knows the window's own scale.
-    using DpiFn = UINT(WINAPI*)(HWND);
-    using MetricFn = int(WINAPI*)(int, UINT);
-    HMODULE user = GetModuleHandleW(L"user32.dll");
-    static const auto dpiOf = reinterpret_cast<DpiFn>(reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
-    static const auto metric =
-        reinterpret_cast<MetricFn>(reinterpret_cast<void*>(GetProcAddress(user, "GetSystemMetricsForDpi")));
+    static const auto dpiOf = ImportedFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
+    static const auto metric = ImportedFunction<int(WINAPI*)(int, UINT)>(L"user32.dll", "GetSystemMetricsForDpi");
     if (dpiOf && metric)
         if (const UINT dpi = dpiOf(window)) return metric(SM_CXSMICON, dpi);
     return GetSystemMetrics(SM_CXSMICON);

@@ -5,14 +5,14 @@
 // checked below, so that a table written wrong does not build.
 #pragma once
 #include <windows.h>
+#include <hstring.h>
 
 #include <cstddef>
 #include <cstdint>
 
 namespace vireo::winrt {
 
-struct HStringHeader;
-using HString = HStringHeader*;
+using HString = HSTRING;
 // A Windows Runtime boolean is one byte.
 using Boolean = unsigned char;
 // TimeSpan is a struct of one 64-bit count of 100 ns, passed as that count.

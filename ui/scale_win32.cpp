@@ -68,9 +68,7 @@ void DecodeStripPictures(PlatformImages& images, unsigned dpi) {
 
 unsigned WindowDpi(HWND window) {
     // Windows 10 1607 and later know the scale of each window's monitor.
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto forWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto forWindow = ImportedFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
     if (forWindow) {
         const UINT dpi = forWindow(window);
         return dpi ? dpi : g_systemDpi;

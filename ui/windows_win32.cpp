@@ -71,25 +71,16 @@ bool OnAppCommand(LPARAM lp) {
 }
 
 void OnDropFiles(HDROP drop) {
-    // shell32 on first use, as for the web page.
-    HMODULE shell = SystemDll(L"shell32.dll");
-    auto query = shell ? reinterpret_cast<UINT(WINAPI*)(HDROP, UINT, LPWSTR, UINT)>(
-                             reinterpret_cast<void*>(GetProcAddress(shell, "DragQueryFileW")))
-                       : nullptr;
-    auto finish = shell ? reinterpret_cast<void(WINAPI*)(HDROP)>(
-                              reinterpret_cast<void*>(GetProcAddress(shell, "DragFinish")))
-                        : nullptr;
-    if (!query || !finish) return;
     Event e;
     e.kind = EventKind::Drop;
     e.blocked = StripBlocked();
-    const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT count = sys::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        std::wstring path(query(drop, i, nullptr, 0) + 1, L'\0');
-        const UINT n = query(drop, i, path.data(), static_cast<UINT>(path.size()));
+        std::wstring path(sys::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        const UINT n = sys::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size()));
         if (n > 0) e.paths.push_back(FromWide(path.c_str(), n));
     }
-    finish(drop);
+    sys::DragFinish(drop);
     RaiseEvent(e);
 }
 
@@ -226,9 +217,8 @@ HWND Open(HINSTANCE inst, const char* cls, const char* title, HWND owner) {
 // A program run as administrator hears nothing from the shell's lower
 // integrity unless it lets these through (Windows 7 and later).
 void AllowFromShell(HWND h, UINT message) {
-    using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-    static const auto filter = reinterpret_cast<Filter>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+    static const auto filter =
+        ImportedFunction<BOOL(WINAPI*)(HWND, UINT, DWORD, void*)>(L"user32.dll", "ChangeWindowMessageFilterEx");
     if (filter) filter(h, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
