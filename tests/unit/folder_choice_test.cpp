@@ -244,6 +244,32 @@ TEST_F(FolderChoice, BrowseShowsAndListsWithoutTouchingTheFile) {
     EXPECT_FALSE(test::PathExists(ini));
 }
 
+// Dropped on the strip, one after the other: the first folder or title of
+// each drop is listed as SELECTION lists a folder, a title selected.
+TEST_F(FolderChoice, DropsListAsSelectionDoes) {
+    listing.add(u"D:\\x.mp3\\*.*", {});
+    listing.directories = {u"D:\\Musique", u"D:\\x.mp3"};
+    listing.existing = {u"D:\\Musique\\b.wav", u"D:\\Musique\\c.jpg"};
+    const struct {
+        std::vector<std::u16string> dropped;
+        const char16_t* field;
+        int selected;
+    } drops[] = {
+        {{u"D:\\Musique\\b.wav"}, u"D:\\Musique\\", 1},        // a title
+        {{u"D:\\Musique\\c.jpg", u"E:\\"}, u"E:\\", 0},        // a picture, then a drive
+        {{u"D:\\x.mp3"}, u"D:\\x.mp3\\", -1},                    // a folder named like a title
+        {{u"D:\\Musique\\gone.mp3"}, u"D:\\x.mp3\\", -1},      // a title gone since: nothing
+        {{u"D:\\Musique"}, u"D:\\Musique\\", 0},                 // a folder
+    };
+    for (const auto& d : drops) {
+        ListDroppedFolder(p, d.dropped);
+        EXPECT_EQ(rig.controls[FolderPathField].name, d.field) << ToUtf8(d.dropped[0]);
+        EXPECT_EQ(rig.controls[TitleCombo].state, d.selected) << ToUtf8(d.dropped[0]);
+    }
+    EXPECT_TRUE(requester.calls.empty());
+    EXPECT_FALSE(test::PathExists(ini));
+}
+
 TEST_F(FolderChoice, BrowseCancelRebuildsFromTheField) {
     requester.answers = {u"D:\\Musique\\"};
     BrowseMusicFolder(p);
