@@ -23,7 +23,7 @@ namespace {
 
 enum Id { PlayButton = 2, StopButton = 3, FolderPathField = 4, TitleCombo = 5, HelpButton = 18, PauseButton = 13,
           ResumeButton = 14, ContentLabel = 15, CountDisplay = 9 };
-const std::string kPlaying = "DEDEDD", kPaused = "DDEEDD", kReady = "EDDDEE";
+const std::string kPlaying = "DEDEDD", kPaused = "DDEEDD", kReady = "EDDDEE", kEnded = "EDDDED";
 // The media controls' buttons, and the message their handler posts.
 enum SystemButton { SystemPlay = 0, SystemPause = 1, SystemStop = 2, SystemNext = 6, SystemPrevious = 7 };
 constexpr UINT kSystemButtonMessage = WM_APP + 2;
@@ -73,7 +73,7 @@ VIREO_E2E_CASE(commands_from_windows) {
     note(live ? "the system's media controls go live here: once a title has played, the keys are theirs"
               : "no system media controls here: the keys reach the strip");
     // Listed in the order Explorer shows: Deux, Trois, Un.
-    constexpr int first = 0, second = 1;
+    constexpr int first = 0, second = 1, last = 2;
     s.choose("Deux.wav");
     require(clickIn(s.c(FolderPathField)), "the pointer over the path field");
     require(waitUntil([&] { return focusOf(p.main()) == s.c(FolderPathField); }, 3000), "the strip has the keyboard");
@@ -156,6 +156,19 @@ VIREO_E2E_CASE(commands_from_windows) {
     require(pressDialogButton(box->hwnd, IDOK), "OK closes it");
     quiet(p);
     s.reach(kReady, 0, "after the box: nothing played");
+
+    // Ended: Play/Pause plays the last title again, once.
+    s.choose("Un.wav");
+    command(VK_MEDIA_PLAY_PAUSE, SystemPlay);
+    s.reach(kPlaying, 3000, "the last title");
+    s.reach(kEnded, 8000, "the run ends");
+    command(VK_MEDIA_PLAY_PAUSE, SystemPlay);
+    s.reach(kPlaying, 3000, "Play/Pause in Ended");
+    quiet(p);
+    s.reach(kPlaying, 0, "once");
+    checkEq(last, selected(), "on the last title");
+    command(VK_MEDIA_STOP, SystemStop);
+    s.reach(kReady, 3000, "Stop");
 
     // A title dropped lists its folder and selects it; a folder with no title
     // leaves nothing for any command, and no box.
