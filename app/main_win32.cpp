@@ -3,13 +3,16 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <array>
 #include <string>
 
 #include "app/main_loop.h"
 #include "app/ports_win32.h"
 #include "app/startup.h"
 #include "core/modal_win32.h"
+#include "core/names.h"
 #include "core/player.h"
+#include "core/thumb_buttons.h"
 #include "core/system_dlls_win32.h"
 #include "core/wide_win32.h"
 #include "library/folder_scan.h"
@@ -96,7 +99,9 @@ int Run(HINSTANCE instance) {
         Win32Events events(backdrop, main);
         Win32Windows windows(backdrop, main);
         Win32Launcher launcher;
-        Win32Taskbar taskbar(backdrop);
+        std::array<std::u16string, 4> thumbTips;
+        for (size_t i = 0; i < thumbTips.size(); ++i) thumbTips[i] = WidenCp1252(FindControl(kThumbButtons[i])->spoken);
+        Win32Taskbar taskbar(backdrop, std::move(thumbTips));
         Win32Files files;
         Win32FolderRequester requester;
         Win32Media media;

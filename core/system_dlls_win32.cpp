@@ -94,6 +94,11 @@ void DragFinish(HDROP drop) {
     if (f) f(drop);
 }
 
+HRESULT GetDpiForMonitor(HMONITOR monitor, int type, UINT* x, UINT* y) {
+    static const auto f = Function<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(L"shcore.dll", "GetDpiForMonitor");
+    return f ? f(monitor, type, x, y) : E_NOTIMPL;
+}
+
 HRESULT RoGetActivationFactory(HSTRING activatableClassId, REFIID iid, void** factory) {
     static const auto f = Function<decltype(&::RoGetActivationFactory)>(L"combase.dll", "RoGetActivationFactory");
     return f ? f(activatableClassId, iid, factory) : E_NOTIMPL;

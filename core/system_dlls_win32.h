@@ -39,6 +39,8 @@ LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
 // shell32, loaded on first use rather than at start-up.
 UINT DragQueryFileW(HDROP drop, UINT index, LPWSTR name, UINT length);
 void DragFinish(HDROP drop);
+// The shell's scaling library: Windows 8.1 and later.
+HRESULT GetDpiForMonitor(HMONITOR monitor, int type, UINT* x, UINT* y);
 // The Windows Runtime, from combase.dll: Windows 8 and later.
 HRESULT RoGetActivationFactory(HSTRING activatableClassId, REFIID iid, void** factory);
 HRESULT RoActivateInstance(HSTRING activatableClassId, void** instance);

@@ -7,6 +7,7 @@
 
 #include "core/system_dlls_win32.h"
 #include "core/thumb_buttons.h"
+#include "core/wide_win32.h"
 
 namespace vireo {
 namespace {
@@ -69,9 +70,6 @@ void WithTaskbarList(Use use) {
     if (initialised) CoUninitialize();
 }
 
-// The names of kThumbButtons, as the strip's tips give them.
-const wchar_t* const kThumbTips[4] = {L"Play", L"Pause", L"Reprendre", L"Stop"};
-
 int SmallIconSize(HWND window) {
     // Windows 10 1607 knows the window's own scale.
     static const auto dpiOf = ImportedFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
@@ -117,7 +115,7 @@ void Win32Taskbar::showThumbButtons(const TransportButtons& b, bool add) {
             buttons[i].dwMask = THB_ICON | THB_TOOLTIP | THB_FLAGS;
             buttons[i].iId = static_cast<UINT>(kThumbButtons[i]);
             buttons[i].hIcon = icons_[i];
-            std::wcsncpy(buttons[i].szTip, kThumbTips[i], ARRAYSIZE(buttons[i].szTip) - 1);
+            std::wcsncpy(buttons[i].szTip, Wide(tips_[i]), ARRAYSIZE(buttons[i].szTip) - 1);
             buttons[i].dwFlags = enabled[i] ? THBF_ENABLED : THBF_DISABLED;
         }
         // Added once for each button the taskbar makes; then only brought in step.

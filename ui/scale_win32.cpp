@@ -74,18 +74,10 @@ unsigned WindowDpi(HWND window) {
         return dpi ? dpi : g_systemDpi;
     }
     // Windows 8.1 and 10 before 1607 know each monitor's, through the shell's
-    // scaling library (which 7 and 8 do not have): loaded only there, and
-    // from the system folder.
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto forMonitor = [] {
-        HMODULE shcore = SystemDll(L"shcore.dll");
-        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
-    }();
+    // scaling library (which 7 and 8 do not have): loaded only there.
     constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     UINT x = 0, y = 0;
-    if (forMonitor && SUCCEEDED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) &&
+    if (SUCCEEDED(sys::GetDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) &&
         y != 0)
         return y;
     return g_systemDpi;
