@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <deque>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -63,10 +64,10 @@ public:
     std::string systemDirectory() override { return systemDir; }
 };
 
-// Play, Pause, Reprendre, Stop as "E" or "D".
-inline std::string Shown(const TransportButtons& b) {
+// Buttons as "E" (enabled) or "D", in the order given.
+inline std::string Shown(std::initializer_list<bool> buttons) {
     std::string s;
-    for (bool on : {b.play, b.pause, b.resume, b.stop}) s += on ? 'E' : 'D';
+    for (bool on : buttons) s += on ? 'E' : 'D';
     return s;
 }
 
@@ -80,7 +81,7 @@ public:
         if (journal) journal->push_back("TASKBAR " + std::to_string(state));
     }
     void showThumbButtons(const TransportButtons& b, bool add) override {
-        thumbs.push_back((add ? "add " : "update ") + Shown(b));
+        thumbs.push_back((add ? "add " : "update ") + Shown({b.play, b.pause, b.resume, b.stop}));
     }
 };
 
@@ -92,9 +93,7 @@ public:
     std::vector<std::string>* journal = nullptr;
     bool start() override { return note("start"), available; }
     void setButtons(const SystemButtons& b) override {
-        std::string s = "buttons ";
-        for (bool on : {b.play, b.pause, b.stop, b.next, b.previous}) s += on ? 'E' : 'D';
-        note(s);
+        note("buttons " + Shown({b.play, b.pause, b.stop, b.next, b.previous}));
     }
     void setStatus(PlaybackStatus st) override {
         static const char* names[] = {"closed", "stopped", "playing", "paused"};
