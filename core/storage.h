@@ -14,9 +14,12 @@ namespace vireo {
 enum class FileAccess { ReadWrite, Read };
 enum class FileShare { Read, ReadWrite };
 enum class FileCreation { OpenExisting, OpenAlways, CreateAlways };
-// Busy: another program holds the file for a moment (a sharing or access
-// refusal), worth another try; Refused: no try will do (a read-only file).
-enum class ReplaceResult { Replaced, Busy, Refused };
+// How a replace ended. Busy: another program holds a file for a moment (a
+// sharing or access refusal), worth another try; Refused: no try will do (a
+// read-only file); Unsupported: the volume does not replace (a share or a
+// file system that lacks it), and both files keep their names; Displaced:
+// the old file went to the backup name, and the new one kept its own.
+enum class ReplaceResult { Replaced, Busy, Refused, Unsupported, Displaced };
 
 class OpenFile {
 public:
@@ -34,8 +37,12 @@ public:
                                            FileShare share, FileCreation creation) = 0;
     // Puts the closed file `from` in the place of `to`, whole, keeping what the
     // old `to` was besides its bytes (attributes, access rights, creation
-    // time). Whatever fails, `to` keeps its old bytes.
-    virtual ReplaceResult replace(const std::u16string& from, const std::u16string& to) = 0;
+    // time); the old one goes by `backup` for that moment, and stays there
+    // when Replaced. A rename when there is no `to`.
+    virtual ReplaceResult replace(const std::u16string& from, const std::u16string& to,
+                                  const std::u16string& backup) = 0;
+    // Renames `from` to `to`, over a `to` that exists only when `over`.
+    virtual bool rename(const std::u16string& from, const std::u16string& to, bool over) = 0;
     virtual bool remove(const std::u16string& path) = 0;
     // The pause between two tries of a replace.
     virtual void wait(unsigned ms) = 0;

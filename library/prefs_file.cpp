@@ -32,11 +32,40 @@ char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 constexpr int kReplaceRetries = 5;
 constexpr unsigned kReplaceRetryMs = 100;
 
+// Every way has failed. Where the old file is stuck under the backup name,
+// the new one or else the old one takes the name the player reads: the
+// settings are never left under a name that nothing reads.
+bool SettleName(FilePort& files, const std::u16string& from, const std::u16string& to, const std::u16string& backup) {
+    if (files.rename(from, to, false)) {
+        files.remove(backup);
+        return true;
+    }
+    files.rename(backup, to, false);
+    return false;
+}
+
 bool ReplaceWhole(FilePort& files, const std::u16string& from, const std::u16string& to) {
+    const std::u16string backup = to + u".old";
+    // Left by a save that broke off, it would stand in the replace's way.
+    files.remove(backup);
     for (int retry = 0;; ++retry) {
-        const ReplaceResult result = files.replace(from, to);
-        if (result == ReplaceResult::Replaced) return true;
-        if (result == ReplaceResult::Refused || retry == kReplaceRetries) return false;
+        switch (files.replace(from, to, backup)) {
+        case ReplaceResult::Replaced:
+            files.remove(backup);
+            return true;
+        case ReplaceResult::Refused:
+            return false;
+        case ReplaceResult::Unsupported:
+            // Both files still have their names: the plain rename, once.
+            return files.rename(from, to, true) || SettleName(files, from, to, backup);
+        case ReplaceResult::Displaced:
+            // The old one back in its place for the next try.
+            files.rename(backup, to, false);
+            break;
+        case ReplaceResult::Busy:
+            break;
+        }
+        if (retry == kReplaceRetries) return SettleName(files, from, to, backup);
         files.wait(kReplaceRetryMs);
     }
 }

@@ -86,7 +86,8 @@ namespace {
 
 // Refusals that another program's open of the file explains, and that end
 // when it lets go; the old file or the new one has vanished since it was
-// looked at, which the next try sees.
+// looked at, which the next try sees. Any other refusal of ReplaceFile leaves
+// both files under their names: the volume cannot replace.
 ReplaceResult Refusal(DWORD error) {
     switch (error) {
     case ERROR_SHARING_VIOLATION:
@@ -94,27 +95,27 @@ ReplaceResult Refusal(DWORD error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_UNABLE_TO_REMOVE_REPLACED:
     case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
     case ERROR_FILE_NOT_FOUND:
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
         return ReplaceResult::Busy;
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+        return ReplaceResult::Displaced;
     default:
-        return ReplaceResult::Refused;
+        return ReplaceResult::Unsupported;
     }
 }
 
 }  // namespace
 
-ReplaceResult Win32Files::replace(const std::u16string& from, const std::u16string& to) {
+ReplaceResult Win32Files::replace(const std::u16string& from, const std::u16string& to, const std::u16string& backup) {
     const DWORD attributes = GetFileAttributesW(Wide(to));
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) return Refusal(error);
         // Nothing to keep: a rename, which fails rather than overwrite a file
         // that has appeared since.
-        return MoveFileExW(Wide(from), Wide(to), MOVEFILE_WRITE_THROUGH) ? ReplaceResult::Replaced
-                                                                        : Refusal(GetLastError());
+        return rename(from, to, false) ? ReplaceResult::Replaced : Refusal(GetLastError());
     }
     // The user's own protection, never worked around.
     if (attributes & FILE_ATTRIBUTE_READONLY) return ReplaceResult::Refused;
@@ -122,16 +123,14 @@ ReplaceResult Win32Files::replace(const std::u16string& from, const std::u16stri
     // (the indexer, a scanner, a sync client) and would lose its attributes,
     // access rights and creation time; ReplaceFile keeps them, and works
     // while others hold it sharing deletion. With a backup name it never
-    // loses the old file: whatever fails, both are still there by name.
-    const std::u16string backup = to + u".old";
-    if (ReplaceFileW(Wide(to), Wide(from), Wide(backup), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-        DeleteFileW(Wide(backup));
+    // loses the old file: whatever fails, it is still there by one name.
+    if (ReplaceFileW(Wide(to), Wide(from), Wide(backup), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return ReplaceResult::Replaced;
-    }
-    const DWORD error = GetLastError();
-    // The old file went to the backup name, and the new one could not take its place.
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExW(Wide(backup), Wide(to), MOVEFILE_WRITE_THROUGH);
-    return Refusal(error);
+    return Refusal(GetLastError());
+}
+
+bool Win32Files::rename(const std::u16string& from, const std::u16string& to, bool over) {
+    return MoveFileExW(Wide(from), Wide(to), MOVEFILE_WRITE_THROUGH | (over ? MOVEFILE_REPLACE_EXISTING : 0)) != FALSE;
 }
 
 void Win32Files::wait(unsigned ms) { Sleep(ms); }

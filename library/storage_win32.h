@@ -8,7 +8,8 @@ class Win32Files : public FilePort {
 public:
     std::unique_ptr<OpenFile> open(const std::u16string& path, FileAccess access, FileShare share,
                                    FileCreation creation) override;
-    ReplaceResult replace(const std::u16string& from, const std::u16string& to) override;
+    ReplaceResult replace(const std::u16string& from, const std::u16string& to, const std::u16string& backup) override;
+    bool rename(const std::u16string& from, const std::u16string& to, bool over) override;
     bool remove(const std::u16string& path) override;
     void wait(unsigned ms) override;
 };

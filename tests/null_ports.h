@@ -63,7 +63,10 @@ public:
     std::unique_ptr<OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return nullptr;
     }
-    ReplaceResult replace(const std::u16string&, const std::u16string&) override { return ReplaceResult::Refused; }
+    ReplaceResult replace(const std::u16string&, const std::u16string&, const std::u16string&) override {
+        return ReplaceResult::Refused;
+    }
+    bool rename(const std::u16string&, const std::u16string&, bool) override { return false; }
     bool remove(const std::u16string&) override { return false; }
     void wait(unsigned) override {}
     ListResult list(const std::u16string&, std::vector<std::u16string>&) override { return ListResult::CannotStart; }

@@ -42,9 +42,10 @@ public:
     std::unique_ptr<vireo::OpenFile> open(const std::u16string&, FileAccess, FileShare, FileCreation) override {
         return std::make_unique<Handle>(*this);
     }
-    vireo::ReplaceResult replace(const std::u16string&, const std::u16string&) override {
+    vireo::ReplaceResult replace(const std::u16string&, const std::u16string&, const std::u16string&) override {
         return vireo::ReplaceResult::Refused;
     }
+    bool rename(const std::u16string&, const std::u16string&, bool) override { return false; }
     bool remove(const std::u16string&) override { return false; }
     void wait(unsigned) override {}
 

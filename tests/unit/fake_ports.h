@@ -140,12 +140,15 @@ public:
         }
         return std::make_unique<File>(it->second);
     }
-    ReplaceResult replace(const std::u16string& from, const std::u16string& to) override {
+    ReplaceResult replace(const std::u16string& from, const std::u16string& to, const std::u16string&) override {
+        return rename(from, to, true) ? ReplaceResult::Replaced : ReplaceResult::Refused;
+    }
+    bool rename(const std::u16string& from, const std::u16string& to, bool over) override {
         auto it = content.find(ToUtf8(from));
-        if (it == content.end()) return ReplaceResult::Refused;
+        if (it == content.end() || (!over && content.count(ToUtf8(to)))) return false;
         content[ToUtf8(to)] = it->second;
         content.erase(ToUtf8(from));
-        return ReplaceResult::Replaced;
+        return true;
     }
     bool remove(const std::u16string& path) override { return content.erase(ToUtf8(path)) > 0; }
     void wait(unsigned) override {}

@@ -179,18 +179,21 @@ TEST_F(FolderChoice, CreateFailureShowsTheInformationBox) {
 
 // The ways a save can be refused, against what is left on disk and the box:
 // another program's hold is waited out for about half a second; a read-only
-// file and a folder that takes no new file are refused at once. Whatever
-// fails, the old bytes stay and nothing is left beside them.
+// file and a folder that takes no new file are refused at once; a volume that
+// cannot replace gets one plain rename. Whatever fails, the old bytes stay
+// under the name the player reads and nothing is left beside them.
 TEST_F(FolderChoice, SaveRefusals) {
     using R = ReplaceResult;
-    enum Old { None, Plain, ReadOnly, NoNewFile };
+    enum Old { None, Plain, ReadOnly, NoNewFile, StaleBackup };
     struct Case {
         const char* name;
         Old old;
-        int busy;  // tries another program holds up
+        int busy;  // tries that end as `first`
         R then;
         bool saved;
         int tries;
+        R first = R::Busy;
+        std::vector<const char*> stuck = {};  // of ".new" and ".old": files that cannot be renamed
     };
     const Case cases[] = {
         {"no old file: a rename", None, 0, R::Replaced, true, 1},
@@ -200,15 +203,24 @@ TEST_F(FolderChoice, SaveRefusals) {
         {"refused after a hold", Plain, 1, R::Refused, false, 2},
         {"read-only", ReadOnly, 0, R::Replaced, false, 1},
         {"the folder takes no new file", NoNewFile, 0, R::Replaced, false, 0},
+        {"a backup left by a save that broke off", StaleBackup, 0, R::Replaced, true, 1},
+        {"a volume that cannot replace: renamed", Plain, 0, R::Unsupported, true, 1},
+        {"nor rename", Plain, 0, R::Unsupported, false, 1, R::Busy, {".new"}},
+        {"the old file put back after it was moved aside", Plain, 1, R::Replaced, true, 2, R::Displaced},
+        {"the old file stuck aside: the new one takes its name", Plain, 1, R::Busy, true, 6, R::Displaced, {".old"}},
+        {"moved aside at every try, and put back each time", Plain, 6, R::Busy, false, 6, R::Displaced},
     };
     const std::string older = kKey + " = D:\\Ancien\\\r\n";
     for (const Case& c : cases) {
         ::unlink(ini.c_str());
+        ::unlink((ini + ".old").c_str());
         if (c.old != None) WriteBytes(ini, older);
+        if (c.old == StaleBackup) WriteBytes(ini + ".old", "x");
         ::chmod(ini.c_str(), c.old == ReadOnly ? 0444 : 0644);
         files = PosixFiles();
-        files.holder = [&c](int t) { return t < c.busy ? R::Busy : c.then; };
+        files.holder = [&c](int t) { return t < c.busy ? c.first : c.then; };
         files.refuse = [&c](const PosixFiles::Call& f) { return c.old == NoNewFile && f.creation == FileCreation::CreateAlways; };
+        for (const char* suffix : c.stuck) files.stuck.push_back(ini + suffix);
         requester.answers.push_back(u"D:\\Musique");
         rig.boxes.shown.clear();
         userFolderButton();
@@ -218,6 +230,7 @@ TEST_F(FolderChoice, SaveRefusals) {
         EXPECT_EQ(rig.boxes.shown.size(), c.saved ? 0u : 1u) << c.name;
         EXPECT_EQ(ReadBytes(ini), c.saved ? kKey + " = D:\\Musique\\\r\n" : c.old != None ? older : "") << c.name;
         EXPECT_FALSE(test::PathExists(ini + ".new")) << c.name;
+        EXPECT_FALSE(test::PathExists(ini + ".old")) << c.name;
     }
 }
 

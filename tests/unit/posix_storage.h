@@ -128,19 +128,32 @@ public:
         if (fd < 0) return nullptr;
         return std::make_unique<PosixOpenFile>(fd);
     }
-    // Another program's hold on the target, try by try (0 first): Replaced lets
-    // the rename go on. A target without write permission is Refused, as a
-    // read-only file is on Windows.
+    // How each try of a replace ends (0 first), as the volume and another
+    // program's hold decide: Replaced lets it go on, Displaced moves the old
+    // file to the backup name and stops there. A target without write
+    // permission is Refused, as a read-only file is on Windows, and so is a
+    // replace whose backup name is taken. Renames of a file in `stuck` fail.
     std::function<ReplaceResult(int)> holder;
+    std::vector<std::string> stuck;
     int replaceTries = 0;
     std::vector<unsigned> waits;
-    ReplaceResult replace(const std::u16string& from, const std::u16string& to) override {
+    ReplaceResult replace(const std::u16string& from, const std::u16string& to, const std::u16string& backup) override {
         const ReplaceResult held = holder ? holder(replaceTries++) : ReplaceResult::Replaced;
+        const std::string target = PosixPath(ToUtf8(to)), old = PosixPath(ToUtf8(backup));
+        struct stat st {};
+        const bool missing = ::stat(target.c_str(), &st) != 0;
+        if (!missing && (!(st.st_mode & S_IWUSR) || ::access(old.c_str(), F_OK) == 0)) return ReplaceResult::Refused;
+        if (held != ReplaceResult::Replaced && held != ReplaceResult::Displaced) return held;
+        if (missing) return rename(from, to, false) ? ReplaceResult::Replaced : ReplaceResult::Refused;
+        ::rename(target.c_str(), old.c_str());
+        if (held == ReplaceResult::Displaced) return held;
+        return ::rename(PosixPath(ToUtf8(from)).c_str(), target.c_str()) ? ReplaceResult::Refused : ReplaceResult::Replaced;
+    }
+    bool rename(const std::u16string& from, const std::u16string& to, bool over) override {
         const std::string target = PosixPath(ToUtf8(to));
         struct stat st {};
-        const bool readOnly = ::stat(target.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR);
-        if (held != ReplaceResult::Replaced || readOnly) return readOnly ? ReplaceResult::Refused : held;
-        return ::rename(PosixPath(ToUtf8(from)).c_str(), target.c_str()) ? ReplaceResult::Refused : ReplaceResult::Replaced;
+        if (std::count(stuck.begin(), stuck.end(), ToUtf8(from)) || (!over && ::stat(target.c_str(), &st) == 0)) return false;
+        return ::rename(PosixPath(ToUtf8(from)).c_str(), target.c_str()) == 0;
     }
     bool remove(const std::u16string& path) override { return ::unlink(PosixPath(ToUtf8(path)).c_str()) == 0; }
     void wait(unsigned ms) override { waits.push_back(ms); }
