@@ -14,21 +14,30 @@ bool RunPass(Player& p) {
     if (!hasEvent) p.io.events.sleepMs(kIdleSleepMs);
 
     const PollResult poll = PollTitle(p);
+    bool changed = hasEvent;
+    // Opened since the last pass: its length is known now.
+    if (poll == PollResult::Open && !p.st.titleMeasured) {
+        ShowLength(p);
+        changed = true;
+    }
     RefreshIndicators(p);
 
     // Only an open track can end. Without this guard a last length text of
     // "0:00" would equal the idle reading on every pass after the track closed,
     // and the end handling would start titles by itself or repeat a failing open.
-    bool changed = hasEvent;
-    if (poll == PollResult::Failed) {
+    const TitleEnd end = poll == PollResult::Failed ? TitleEnd::Failed
+                         : poll == PollResult::Open ? TrackEnded(p)
+                                                    : TitleEnd::No;
+    if (end == TitleEnd::Failed) {
         HandleFailedTrack(p);
         changed = true;
-    } else if (poll == PollResult::NotOpen) {
-        p.st.watchingPosition = false;
-        p.st.lastSecondReached = false;
-    } else if (TrackEnded(p)) {
+    } else if (end == TitleEnd::Ended) {
         HandleEndOfTrack(p);
         changed = true;
+    } else if (poll != PollResult::Open) {
+        // Nothing open, or a file still being opened: nothing to watch yet.
+        p.st.watchingPosition = false;
+        p.st.lastSecondReached = false;
     }
 
     if (hasEvent) {
@@ -46,33 +55,40 @@ void RunMainLoop(Player& p) {
     StopTellingSystem(p);
 }
 
-bool TrackEnded(Player& p) {
+TitleEnd TrackEnded(Player& p) {
     ProgramState& st = p.st;
     ControlPort& c = p.io.controls;
-    if (!c.isEnabled(PauseButton)) return false;
+    if (!c.isEnabled(PauseButton)) return TitleEnd::No;
     if (!st.lastSecondReached && c.text(ElapsedDisplay) == c.text(DurationDisplay)) st.lastSecondReached = true;
-    if (!st.lastSecondReached) return TitleEndedUnasked(p) || TrackStalled(p);
-    // The position alone may run ahead of the sound (a VBR length measured
-    // short): only the device knows that the title is over, up to a bound.
-    return TitleStopped(p) || (st.lengthMs > 0 && st.positionMs / kOverrunFactor >= st.lengthMs) ||
-           TrackStalled(p);
+    const bool over = st.lastSecondReached
+                          // The position alone may run ahead of the sound (a VBR
+                          // length measured short): only the device knows that the
+                          // title is over, up to a bound.
+                          ? TitleStopped(p) || (st.lengthMs > 0 && st.positionMs / kOverrunFactor >= st.lengthMs)
+                          : TitleEndedUnasked(p);
+    return over ? TitleEnd::Ended : TrackStalled(p);
 }
 
-bool TrackStalled(Player& p) {
+TitleEnd TrackStalled(Player& p) {
     ProgramState& st = p.st;
     const uint32_t now = p.io.events.nowMs();
     if (!st.watchingPosition || st.positionMs != st.watchedPositionMs) {
+        st.titleMoved = st.titleMoved || st.watchingPosition;
         st.watchingPosition = true;
         st.watchedPositionMs = st.positionMs;
-        st.watchedSinceMs = now;
-        return false;
+        st.watchedSinceMs = st.stallAskedMs = now;
+        return TitleEnd::No;
     }
-    if (now - st.watchedSinceMs < kStallMs) return false;
-    // At most one look per still period; a paused title is still by design.
-    st.watchedSinceMs = now;
-    if (!p.io.controls.isEnabled(PauseButton)) return false;
-    // Standing still at its end, the title is over whatever the device says.
-    return (st.lengthMs > 0 && st.positionMs >= st.lengthMs) || StillTitleIsOver(p);
+    // A paused title is still by design.
+    if (!p.io.controls.isEnabled(PauseButton)) return TitleEnd::No;
+    if (!st.titleMoved && now - st.watchedSinceMs >= kNeverStartedMs) return TitleEnd::Failed;
+    // At most one look per still period.
+    if (now - st.stallAskedMs < kStallMs) return TitleEnd::No;
+    st.stallAskedMs = now;
+    // Standing still at its end, or with no length at all, the title is over
+    // whatever the device says.
+    const bool over = st.lengthMs <= 0 || st.positionMs >= st.lengthMs || StillTitleIsOver(p);
+    return over ? TitleEnd::Ended : TitleEnd::No;
 }
 
 namespace {

@@ -9,6 +9,9 @@ constexpr unsigned kIdleSleepMs = 20;
 // How long the position of a playing title may stand still before the device
 // is asked whether it has stopped.
 constexpr uint32_t kStallMs = 3000;
+// A title whose position has not moved from where it started for this long
+// never will: as long as Media Foundation waits for a title to begin.
+constexpr uint32_t kNeverStartedMs = 15000;
 // A title whose position has run to this many times its length is over, even
 // if its device never says "stopped" (one was seen whose position runs on
 // after the sound, "playing" for ever). No title that still plays gets there:
@@ -24,6 +27,8 @@ bool RunPass(Player& p);
 // device, before the windows and COM go, or it could stay unusable, and
 // leaves the system's media controls.
 void RunMainLoop(Player& p);
+// What the pass found of the playing title.
+enum class TitleEnd { No, Ended, Failed };
 // Whether the playing title has ended. A paused one (Pause disabled) never
 // has. Once its elapsed text has met its length text it has reached its last
 // whole second, and it ends when its engine says it has stopped, asked on
@@ -31,15 +36,19 @@ void RunMainLoop(Player& p);
 // after the end (some MPEG drivers) does not hide it, and one that runs past a
 // length measured short does not cut the tail, up to kOverrunFactor times the
 // length. Otherwise, and as a last resort, the stall check below decides.
-bool TrackEnded(Player& p);
+TitleEnd TrackEnded(Player& p);
 // A title whose file holds less sound than its header promised stops short of
-// its length, and its elapsed text never reaches the duration text. True when
-// the position has stood still for kStallMs while the title plays (Pause
-// enabled) and then either stands at its length or its engine says it is
-// over (StillTitleIsOver). Watches the position of
-// the open title; the loop forgets it when no title is open, and so do Play
-// and Resume.
-bool TrackStalled(Player& p);
+// its length, and its elapsed text never reaches the duration text. Ended
+// when the position has stood still for kStallMs while the title plays (Pause
+// enabled) and then either stands at its length, or has none (measured 0,
+// or less), or its engine says it is over (StillTitleIsOver). Failed when it has not
+// moved at all for kNeverStartedMs since it was started or resumed, whatever
+// its device says (one that opens a title it cannot play, as a MIDI device
+// without a synthesizer, says "playing" for ever): nothing was heard, so the
+// title is shown as one that failed to open. A title that moved and then
+// stands keeps the first rule. Watches the position of the open title; the
+// loop forgets it when no title is open, and so do Play and Resume.
+TitleEnd TrackStalled(Player& p);
 // Closes the ended track and starts the next, first or same title, or ends the
 // run, by the two mode check boxes. A successor that cannot be opened ends the
 // run too, after its box.

@@ -11,8 +11,9 @@ namespace vireo {
 enum class Engine { None, Mci, MediaFoundation };
 
 enum class MediaState {
-    Closed,   // nothing open
-    Opening,  // opened, asked to play, not playing yet
+    Closed,    // nothing open
+    Creating,  // the file is being opened: nothing is known of it yet
+    Opening,   // opened, asked to play, not playing yet
     Playing,
     Paused,
     Stopped,  // played to its end
@@ -28,10 +29,13 @@ Engine EngineFor(std::u16string_view name);
 class MediaPort {
 public:
     virtual ~MediaPort() = default;
-    // Opens one file, audio only; false when nothing can decode it. Closes
-    // what was open before.
+    // Begins to open one file, audio only, and returns at once: the file may
+    // take seconds to answer (a disk that spins up, a share that wakes, a file
+    // a sync client fetches first) and the strip must answer meanwhile. False
+    // when it cannot even begin; a file nothing decodes fails later (Failed).
+    // Closes what was open before.
     virtual bool open(const std::u16string& path) = 0;
-    // Milliseconds; -1 while unknown.
+    // Milliseconds; -1 while unknown (always while Creating).
     virtual int64_t durationMs() = 0;
     virtual int64_t positionMs() = 0;
     virtual MediaState state() = 0;

@@ -39,15 +39,21 @@ struct ProgramState {
     int64_t lengthSeconds = 0;
     int32_t titleCount = 0;
     int32_t nextIndex = 0;
+    // The open title is measured: false while its file is still being opened.
+    bool titleMeasured = false;
     // The open title has reached its last whole second: from then on it ends
     // when the device says so, not when its texts meet.
     bool lastSecondReached = false;
     // The engine that holds the open title.
     Engine engine = Engine::None;
-    // Where the open title's position last moved, and when: the stall check.
+    // Where the open title's position last moved, and when; when the device
+    // was last asked about it; whether it has moved since it was started: the
+    // stall check.
     bool watchingPosition = false;
     int32_t watchedPositionMs = 0;
     uint32_t watchedSinceMs = 0;
+    uint32_t stallAskedMs = 0;
+    bool titleMoved = false;
     // Titles opened since start-up: a title that plays again is a new one.
     uint32_t titlesOpened = 0;
     ToldSystem told;

@@ -28,10 +28,9 @@ int32_t OpenTitle(Player& p, const std::u16string& path) {
     // refuses it as it always did.
     const Engine engine = EngineFor(path) == Engine::MediaFoundation ? Engine::MediaFoundation : Engine::Mci;
     int32_t result = OpenWith(p, engine, path);
-    if (result != 0) {
+    // Media Foundation has neither limit, and says later what it could not open.
+    if (result != 0 && engine == Engine::Mci) {
         const std::u16string shortPath = p.io.dirs.shortPath(path);
-        // Media Foundation picks its decoder by the extension, and the short
-        // form of "x.flac" ends in ".FLA": only one that keeps it is worth a try.
         if (!shortPath.empty() && shortPath != path && EngineFor(shortPath) == engine)
             result = OpenWith(p, engine, shortPath);
     }
@@ -61,9 +60,16 @@ int32_t StartTitle(Player& p) {
     return SendMciCommand(p, mci::kPlayFromStart);
 }
 
+bool TitleOpening(Player& p) { return Foundation(p) && p.io.media.state() == MediaState::Creating; }
+
 PollResult PollTitle(Player& p) {
     if (Foundation(p)) {
-        if (p.io.media.state() == MediaState::Failed) return PollResult::Failed;
+        const MediaState state = p.io.media.state();
+        if (state == MediaState::Failed) return PollResult::Failed;
+        if (state == MediaState::Creating) {
+            p.st.positionMs = 0;
+            return PollResult::Opening;
+        }
         // Refused after the strip showed it paused: it plays on, and says so.
         if (p.io.media.pauseRefused()) {
             p.io.controls.setEnabled(PauseButton, true);
@@ -89,7 +95,10 @@ bool TitleEndedUnasked(Player& p) { return Foundation(p) && p.io.media.state() =
 
 bool StillTitleIsOver(Player& p) {
     // Still opening is not stuck: the engine gives up on a title that never starts.
-    if (Foundation(p)) return p.io.media.state() != MediaState::Opening;
+    if (Foundation(p)) {
+        const MediaState state = p.io.media.state();
+        return state != MediaState::Creating && state != MediaState::Opening;
+    }
     return TitleStopped(p);
 }
 

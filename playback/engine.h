@@ -11,21 +11,27 @@
 
 namespace vireo {
 
-// Opens `path` with the engine of its name; 0 when it opened. When the open
-// fails and the path has a short form that differs and keeps the extension's
-// engine, that is tried once: it reaches what a driver cannot open by its long
-// name (one limited to 128 characters, or to the system's code page).
+// Opens `path` with the engine of its name; 0 when it opened (Media
+// Foundation: began to open). When an MCI open fails and the path has a short
+// form that differs and keeps the extension's engine, that is tried once: it
+// reaches what a driver cannot open by its long name (one limited to 128
+// characters, or to the system's code page).
 int32_t OpenTitle(Player& p, const std::u16string& path);
 // The open title's length in milliseconds, as its engine measures it.
 int32_t MeasureTitle(Player& p);
 // Plays the open title from its start; 0 when it plays.
 int32_t StartTitle(Player& p);
 
-enum class PollResult { Open, NotOpen, Failed };
+// Whether the open title's file is still being opened (a Media Foundation
+// title, which opens while the strip answers): nothing is known of it yet.
+bool TitleOpening(Player& p);
+
+enum class PollResult { Open, NotOpen, Opening, Failed };
 // The position of the open title into PositionMs. With nothing open (or an
-// MCI title) this is the pass's "status Morceau position", as always; Failed
-// when a title that opened can no longer be decoded. A pause the engine
-// refused after it was shown gives the strip back its Pause.
+// MCI title) this is the pass's "status Morceau position", as always; Opening
+// (position 0) while its file is being opened; Failed when a title could not
+// be opened in time or can no longer be decoded. A pause the engine refused
+// after it was shown gives the strip back its Pause.
 PollResult PollTitle(Player& p);
 // The engine says the title has stopped: played to its end, or failed.
 bool TitleStopped(Player& p);

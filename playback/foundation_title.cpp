@@ -2,12 +2,17 @@
 
 namespace vireo {
 
-void FoundationTitle::open(bool canSeek, bool canPause, uint32_t nowMs) {
+void FoundationTitle::open(uint32_t nowMs) {
     close();
+    state_ = MediaState::Creating;
+    openingSince_ = nowMs;
+}
+
+void FoundationTitle::created(PlayerObject& player, bool succeeded, bool canSeek, bool canPause, uint32_t nowMs) {
+    if (state(nowMs) != MediaState::Creating) return;
     canSeek_ = canSeek;
     canPause_ = canPause;
-    state_ = MediaState::Opening;
-    openingSince_ = nowMs;
+    state_ = succeeded && player.setItem() ? MediaState::Opening : MediaState::Failed;
 }
 
 bool FoundationTitle::start(PlayerObject& player) {
@@ -20,7 +25,7 @@ bool FoundationTitle::start(PlayerObject& player) {
 bool FoundationTitle::play(PlayerObject& player, int64_t fromMs, uint32_t nowMs) {
     if (state_ == MediaState::Closed || state_ == MediaState::Failed) return false;
     playFrom_ = fromMs;
-    state_ = MediaState::Opening;
+    if (state_ != MediaState::Creating) state_ = MediaState::Opening;
     openingSince_ = nowMs;
     pauseRefused_ = false;
     if (!itemSet_) {
@@ -40,7 +45,8 @@ bool FoundationTitle::pause(PlayerObject& player) {
 }
 
 void FoundationTitle::onEvent(PlayerObject& player, PlayerEvent event, bool succeeded) {
-    if (state_ == MediaState::Closed) return;
+    // Nothing brings a failed title back.
+    if (state_ == MediaState::Closed || state_ == MediaState::Failed) return;
     switch (event) {
     case PlayerEvent::ItemSet:
         if (!succeeded) {
@@ -78,7 +84,8 @@ void FoundationTitle::onEvent(PlayerObject& player, PlayerEvent event, bool succ
 }
 
 MediaState FoundationTitle::state(uint32_t nowMs) {
-    if (state_ == MediaState::Opening && nowMs - openingSince_ > kOpeningLimitMs) state_ = MediaState::Failed;
+    if ((state_ == MediaState::Creating || state_ == MediaState::Opening) && nowMs - openingSince_ > kOpeningLimitMs)
+        state_ = MediaState::Failed;
     return state_;
 }
 

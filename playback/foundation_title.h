@@ -13,6 +13,8 @@ namespace vireo {
 class PlayerObject {
 public:
     virtual ~PlayerObject() = default;
+    // Sets the item whose creation completed.
+    virtual bool setItem() = 0;
     virtual bool setPosition(int64_t ms) = 0;
     virtual bool play() = 0;
     virtual bool pause() = 0;
@@ -22,17 +24,24 @@ enum class PlayerEvent { ItemSet, Play, Pause, PositionSet, Ended, Error, Other 
 
 class FoundationTitle {
 public:
-    // A title that has not begun to play after this long never will: a
-    // decoder that hangs must not hold the run.
+    // A title that has not begun to play this long after it was asked to
+    // never will: a resolver or decoder that hangs must not hold the run.
+    // Long enough for a disk to spin up or a sleeping share to wake (a few
+    // seconds, ten at worst), short enough to be seen as an answer, not a hang.
     static constexpr uint32_t kOpeningLimitMs = 15000;
 
-    // The item is being set; what it can do, as it says at its creation.
-    void open(bool canSeek, bool canPause, uint32_t nowMs);
+    // The item is being created from the file.
+    void open(uint32_t nowMs);
+    // Its creation completed, or failed; what it can do, as it says then.
+    // Sets it into the player object.
+    // Too late (past the bound, or closed since), it comes to nothing.
+    void created(PlayerObject& player, bool succeeded, bool canSeek, bool canPause, uint32_t nowMs);
     // From `fromMs`, or on from where it stands when that is 0 or less or the
     // item cannot seek (a seek to 0 is never asked: it is where a title
     // starts). Once the item is set.
     bool play(PlayerObject& player, int64_t fromMs, uint32_t nowMs);
-    // False, and the title plays on, when the item cannot pause.
+    // False, and the title plays on, when the item cannot pause (or is not
+    // created yet).
     bool pause(PlayerObject& player);
     // Only an error, or a failed item set or play, ends the title: a seek the
     // item refuses plays on from where it stood, a pause it refuses plays on.

@@ -55,13 +55,22 @@ bool Win32Media::open(const std::u16string& path) {
         player = nullptr;
         return false;
     }
-    // Synchronous: a file nothing decodes fails here, as an MCI open would.
-    IMFPMediaItem* item = nullptr;
+    // Not blocking: resolving a file can wait on its disk or share for as long
+    // as that takes, or for ever on a file the source parser loops on; the
+    // item comes by its event, through the main loop's passes.
+    if (FAILED(player->CreateMediaItemFromURL(Wide(path), FALSE, 0, nullptr))) {
+        close();
+        return false;
+    }
+    title_.open(GetTickCount());
+    return true;
+}
+
+void Win32Media::onItemCreated(IMFPMediaItem* item, bool succeeded) {
     BOOL audio = FALSE, selected = FALSE, isProtected = FALSE;
     MFP_MEDIAITEM_CHARACTERISTICS can = 0;
-    bool ok = SUCCEEDED(player->CreateMediaItemFromURL(Wide(path), TRUE, 0, &item)) && item &&
-              SUCCEEDED(item->HasAudio(&audio, &selected)) && audio &&
-              !(SUCCEEDED(item->IsProtected(&isProtected)) && isProtected);
+    const bool ok = succeeded && item && SUCCEEDED(item->HasAudio(&audio, &selected)) && audio &&
+                    !(SUCCEEDED(item->IsProtected(&isProtected)) && isProtected);
     if (ok) {
         PROPVARIANT duration;
         PropVariantInit(&duration);
@@ -70,16 +79,14 @@ bool Win32Media::open(const std::u16string& path) {
         // What the stream allows: Windows' own decoders cannot seek or pause
         // every stream.
         if (FAILED(item->GetCharacteristics(&can))) can = 0;
-        ok = SUCCEEDED(player->SetMediaItem(item));
     }
-    if (item) item->Release();
-    if (!ok) {
-        close();
-        return false;
-    }
-    title_.open((can & MFP_MEDIAITEM_CAN_SEEK) != 0, (can & MFP_MEDIAITEM_CAN_PAUSE) != 0, GetTickCount());
-    return true;
+    player_.item = ok ? item : nullptr;
+    title_.created(player_, ok, (can & MFP_MEDIAITEM_CAN_SEEK) != 0, (can & MFP_MEDIAITEM_CAN_PAUSE) != 0,
+                   GetTickCount());
+    player_.item = nullptr;
 }
+
+bool Win32Media::MfpPlayer::setItem() { return item && SUCCEEDED(p->SetMediaItem(item)); }
 
 bool Win32Media::MfpPlayer::setPosition(int64_t ms) {
     PROPVARIANT at;
@@ -100,6 +107,12 @@ int64_t Win32Media::positionMs() {
 
 void Win32Media::OnMediaPlayerEvent(MFP_EVENT_HEADER* event) {
     if (!event || !player_.p || event->pMediaPlayer != player_.p) return;
+    if (event->eEventType == MFP_EVENT_TYPE_MEDIAITEM_CREATED) {
+        // The event holds the item for as long as the call lasts; set, the
+        // player holds it.
+        onItemCreated(reinterpret_cast<MFP_MEDIAITEM_CREATED_EVENT*>(event)->pMediaItem, SUCCEEDED(event->hrEvent));
+        return;
+    }
     PlayerEvent what = PlayerEvent::Other;
     switch (event->eEventType) {
     case MFP_EVENT_TYPE_MEDIAITEM_SET: what = PlayerEvent::ItemSet; break;

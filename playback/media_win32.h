@@ -34,9 +34,12 @@ private:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     void STDMETHODCALLTYPE OnMediaPlayerEvent(MFP_EVENT_HEADER* event) override;
+    void onItemCreated(IMFPMediaItem* item, bool succeeded);
 
     struct MfpPlayer : PlayerObject {
         IMFPMediaPlayer* p = nullptr;
+        IMFPMediaItem* item = nullptr;  // created, until it is set
+        bool setItem() override;
         bool setPosition(int64_t ms) override;
         bool play() override { return SUCCEEDED(p->Play()); }
         bool pause() override { return SUCCEEDED(p->Pause()); }

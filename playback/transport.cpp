@@ -22,12 +22,14 @@ bool PlayTrack(Player& p, const std::u16string& title) {
     c.setEnabled(SelectFolderButton, false);
     c.setEnabled(PlayButton, false);
 
-    p.st.lengthMs = MeasureTitle(p);
-    p.st.lengthSeconds = p.st.lengthMs / 1000;
-
-    c.setText(DurationDisplay, FormatTime(p.st.lengthSeconds));
-    c.setText(SecondsDisplay, std::to_string(p.st.lengthSeconds));
-    c.setUpperBound(TrackProgressBar, p.st.lengthSeconds);
+    // A file still being opened has no length yet: the first pass that finds
+    // it open shows it.
+    p.st.titleMeasured = false;
+    p.st.lengthMs = 0;
+    if (TitleOpening(p))
+        c.setText(DurationDisplay, kNoTrackDuration);
+    else
+        ShowLength(p);
 
     // Opened but silent (no audio device, say): as good as not opened.
     if (StartTitle(p) != 0) {
@@ -38,10 +40,21 @@ bool PlayTrack(Player& p, const std::u16string& title) {
         return false;
     }
     p.st.watchingPosition = false;
+    p.st.titleMoved = false;
     p.st.lastSecondReached = false;
     ++p.st.titlesOpened;
     p.io.taskbar.setProgress(kTaskbarIndeterminate);
     return true;
+}
+
+void ShowLength(Player& p) {
+    ControlPort& c = p.io.controls;
+    p.st.titleMeasured = true;
+    p.st.lengthMs = MeasureTitle(p);
+    p.st.lengthSeconds = p.st.lengthMs / 1000;
+    c.setText(DurationDisplay, FormatTime(p.st.lengthSeconds));
+    c.setText(SecondsDisplay, std::to_string(p.st.lengthSeconds));
+    c.setUpperBound(TrackProgressBar, p.st.lengthSeconds);
 }
 
 void PauseTrack(Player& p) {

@@ -8,11 +8,16 @@
 namespace vireo {
 
 // Opens `title` in the folder the list was built from, measures it, shows its
-// length and starts it from 1 ms. The previous track must be closed already.
+// length and starts it from 1 ms; a file that is still being opened is shown
+// playing, with no length yet, and measured once open (ShowLength). The
+// previous track must be closed already.
 // On an open failure: the error box and nothing else; false. A title that
 // opens but does not start is closed, the transport shows nothing open, and
 // the same box says so; false too.
 bool PlayTrack(Player& p, const std::u16string& title);
+// Measures the open title: its length into LengthMs, the two length displays
+// and the bar's range.
+void ShowLength(Player& p);
 // The box of a title that did not open (or play).
 void ShowOpenFailure(Player& p);
 // A title its engine cannot pause (a stream Media Foundation can only play

@@ -16,6 +16,7 @@
 #include "core/mci.h"
 #include "core/media.h"
 #include "core/names.h"
+#include "playback/foundation_title.h"
 
 namespace vireo::test {
 
@@ -240,9 +241,12 @@ private:
     }
 };
 
-// A fake Media Foundation player on the same clock, behaving as Wine's was
-// measured to: the position runs in real time; at the natural end the state
-// becomes Stopped and the position reads 0.
+// A fake Media Foundation player object on the same clock, behind the
+// program's own state machine of a title (FoundationTitle), as Wine's was
+// measured to behave: the item is created a moment after it was asked for
+// (or late, or never), its events come at the next look, as through the
+// thread's message loop; the position runs in real time; at the natural end
+// the state becomes Stopped and the position reads 0.
 struct FakeMediaTitle {
     int32_t lengthMs = 0;
     bool decodes = true;       // false: nothing can open it (damaged, no decoder)
@@ -251,6 +255,7 @@ struct FakeMediaTitle {
     bool stuck = false;        // reports no position and says it plays, forever
     bool canPause = true;      // false: its pause is refused at once
     bool refusesPause = false; // its pause is accepted, then refused: it plays on
+    int32_t opensAfterMs = 0;  // until its item is created; -1: never
 };
 
 class FakeMedia : public MediaPort {
@@ -259,50 +264,93 @@ public:
     std::map<std::string, FakeMediaTitle> files;  // full path in UTF-8
     std::vector<std::string>* journal = nullptr;  // "MEDIA <call>" here, when set
 
-    bool isOpen() const { return mode_ != MediaState::Closed; }
+    bool isOpen() const { return open_; }
     bool open(const std::u16string& path) override {
-        log("open " + ToUtf8(path));
         close();
+        log("open " + ToUtf8(path));
         auto it = files.find(ToUtf8(path));
-        if (it == files.end() || !it->second.decodes) return false;
-        title_ = it->second;
-        mode_ = MediaState::Stopped;
+        title_ = it == files.end() ? FakeMediaTitle{0, false} : it->second;
+        open_ = true;
+        openedAt_ = clock_.nowMs;
         start_ = 0;
+        state_.open(now());
         return true;
     }
-    int64_t durationMs() override { return isOpen() && title_.knowsLength ? title_.lengthMs : -1; }
+    int64_t durationMs() override { return created_ && title_.knowsLength ? title_.lengthMs : -1; }
     int64_t positionMs() override {
-        if (!isOpen() || title_.stuck) return -1;
+        deliver();
+        if (!open_ || title_.stuck || !created_) return -1;
         return played() >= title_.lengthMs ? 0 : played();
     }
     MediaState state() override {
-        if (!isOpen()) return mode_;
-        if (title_.failsAtMs >= 0 && played() >= title_.failsAtMs) return MediaState::Failed;
-        if (title_.stuck) return MediaState::Playing;
-        return played() >= title_.lengthMs ? MediaState::Stopped : mode_;
+        deliver();
+        return state_.state(now());
     }
-    bool play(int64_t fromMs) override { return move("play " + std::to_string(fromMs), fromMs, MediaState::Playing); }
+    bool play(int64_t fromMs) override {
+        log("play " + std::to_string(fromMs));
+        return open_ && state_.play(object_, fromMs, now());
+    }
     bool pause() override {
-        if (isOpen() && (!title_.canPause || title_.refusesPause)) return refused_ = title_.refusesPause;
-        return move("pause", -1, MediaState::Paused);
+        log("pause");
+        return open_ && state_.pause(object_);
     }
-    bool pauseRefused() override { return std::exchange(refused_, false); }
+    bool pauseRefused() override { return state_.takePauseRefusal(); }
     void close() override {
-        if (isOpen()) log("close");
-        mode_ = MediaState::Closed;
+        if (open_) log("close");
+        open_ = created_ = playing_ = ended_ = false;
+        events_.clear();
+        state_.close();
     }
 
 private:
+    uint32_t now() const { return uint32_t(clock_.nowMs); }
     int64_t played() const {
-        const int64_t at = mode_ == MediaState::Playing ? start_ + (clock_.nowMs - startedAt_) : start_;
+        const int64_t at = playing_ ? start_ + (clock_.nowMs - startedAt_) : start_;
         return at < title_.lengthMs ? at : title_.lengthMs;
     }
-    bool move(const std::string& call, int64_t fromMs, MediaState to) {
-        log(call);
-        if (!isOpen()) return false;
-        start_ = fromMs >= 0 ? fromMs : played();
-        startedAt_ = clock_.nowMs;
-        mode_ = to;
+    // What the player object says by its events since the last look.
+    void deliver() {
+        if (!open_) return;
+        if (!created_ && title_.opensAfterMs >= 0 && clock_.nowMs - openedAt_ >= title_.opensAfterMs) {
+            created_ = true;
+            state_.created(object_, title_.decodes, true, title_.canPause, now());
+        }
+        if (playing_ && !title_.stuck && !ended_) {
+            if (title_.failsAtMs >= 0 && played() >= title_.failsAtMs) {
+                events_.push_back({PlayerEvent::Error, false});
+                ended_ = true;
+            } else if (played() >= title_.lengthMs) {
+                events_.push_back({PlayerEvent::Ended, true});
+                ended_ = true;
+            }
+        }
+        std::vector<std::pair<PlayerEvent, bool>> due;
+        due.swap(events_);
+        for (const auto& [event, ok] : due) state_.onEvent(object_, event, ok);
+    }
+    // The player object's side.
+    struct Object : PlayerObject {
+        FakeMedia& m;
+        explicit Object(FakeMedia& media) : m(media) {}
+        bool setItem() override { return m.queue(PlayerEvent::ItemSet, true); }
+        bool setPosition(int64_t ms) override {
+            m.start_ = ms;
+            return m.queue(PlayerEvent::PositionSet, true);
+        }
+        bool play() override {
+            if (!m.playing_) m.startedAt_ = m.clock_.nowMs;
+            m.playing_ = true;
+            return m.queue(PlayerEvent::Play, true);
+        }
+        bool pause() override {
+            if (m.title_.refusesPause) return m.queue(PlayerEvent::Pause, false);
+            m.start_ = m.played();
+            m.playing_ = false;
+            return m.queue(PlayerEvent::Pause, true);
+        }
+    };
+    bool queue(PlayerEvent event, bool ok) {
+        events_.push_back({event, ok});
         return true;
     }
     void log(const std::string& call) {
@@ -310,9 +358,11 @@ private:
     }
     FakeClock& clock_;
     FakeMediaTitle title_;
-    MediaState mode_ = MediaState::Closed;
-    int64_t start_ = 0, startedAt_ = 0;
-    bool refused_ = false;
+    FoundationTitle state_;
+    Object object_{*this};
+    std::vector<std::pair<PlayerEvent, bool>> events_;
+    bool open_ = false, created_ = false, playing_ = false, ended_ = false;
+    int64_t openedAt_ = 0, start_ = 0, startedAt_ = 0;
 };
 
 }  // namespace vireo::test

@@ -646,16 +646,20 @@ TEST(MainLoop, OneRunMixesTheEngines) {
 }
 
 // A Media Foundation title that cannot be decoded, that fails as it plays,
-// that never says its length, or whose decoder stalls: one box at most, the
-// run goes on as after a title that failed to open, and nothing hangs. One
-// that cannot pause, or whose pause is refused later, plays on through a
-// Pause to its end, the strip back to Playing.
+// that never says its length, whose decoder stalls, or whose file answers
+// late or never: one box at most, the run goes on as after a title that
+// failed to open, and nothing hangs; while its file opens the strip shows it
+// playing, with no length yet. One that cannot pause, or whose pause is
+// refused later, plays on through a Pause to its end, the strip back to
+// Playing. Stopped while its file opens, it leaves nothing behind. After
+// each, the next Play plays.
 TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
     struct Case {
         const char* name;
         test::FakeMediaTitle title;
         bool box;
         int64_t endsAfterMs;  // about
+        int64_t stopAtMs = -1;
     };
     const Case cases[] = {
         {"does not decode", {4000, false}, true, 0},
@@ -664,6 +668,10 @@ TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
         {"stalls without a position", {4000, true, true, -1, true}, false, 3000},
         {"cannot pause", {4000, true, true, -1, false, false}, false, 4000},
         {"refuses a pause later", {4000, true, true, -1, false, true, true}, false, 4000},
+        {"opens late", {4000, true, true, -1, false, true, false, 9000}, false, 13000},
+        {"never opens", {4000, true, true, -1, false, true, false, -1}, true, 15000},
+        {"opens after the bound", {4000, true, true, -1, false, true, false, 15500}, true, 15000},
+        {"stopped while it opens", {4000, true, true, -1, false, true, false, -1}, false, 2000, 2000},
     };
     for (const Case& c : cases) {
         Rig r;
@@ -674,16 +682,27 @@ TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
         // Pause pressed a second in where it cannot hold; the run is over once Play is back.
         bool pause = !c.title.canPause || c.title.refusesPause;
         while (!r.enabled(PlayButton) && r.clock.nowMs - start < 20000) {
+            if (r.clock.nowMs - start == 1000 && c.title.opensAfterMs != 0) {
+                ExpectState(r, {"opening", false, true, false, true, false, false, "0:00."});
+                EXPECT_EQ(r.text(ElapsedDisplay), "0:00") << c.name;
+            }
+            if (r.text(ElapsedDisplay) == "0:01")
+                EXPECT_EQ(r.text(DurationDisplay), c.title.knowsLength ? "0:04" : "0:00") << c.name << ": once open";
             const bool now = pause && r.clock.nowMs - start >= 1000;
             pause = pause && !now;
-            ASSERT_TRUE(now ? Press(r, PauseButton) : RunPass(r.p));
+            const bool stop = c.stopAtMs >= 0 && r.clock.nowMs - start >= c.stopAtMs;
+            ASSERT_TRUE(now ? Press(r, PauseButton) : stop ? Press(r, StopButton) : RunPass(r.p));
         }
         EXPECT_NEAR(double(r.clock.nowMs - start), double(c.endsAfterMs), 60) << c.name;
         EXPECT_EQ(r.boxes.shown.size(), c.box ? 1u : 0u) << c.name;
         EXPECT_FALSE(r.media.isOpen()) << c.name;
         EXPECT_TRUE(r.enabled(PlayButton)) << c.name;
-        RunFor(r, 5000);
+        RunFor(r, 20000);
         EXPECT_EQ(r.boxes.shown.size(), c.box ? 1u : 0u) << c.name << ": once";
+        r.media.files.begin()->second = {1500};
+        Press(r, PlayButton);
+        EXPECT_NEAR(double(PlayedUntilClosed(r)), 1500, 40) << c.name << ": the next Play";
+        EXPECT_EQ(r.boxes.shown.size(), c.box ? 1u : 0u) << c.name;
     }
 }
 
@@ -776,6 +795,49 @@ TEST(StallCheck, NoEndAndNoQuestionWhereNoneIsDue) {
         EXPECT_EQ(Closes(r), 0) << c.name;
         EXPECT_EQ(ToUtf8(r.mci.openPath()), std::string(Rig::kFolder) + "a.wav") << c.name;
         ExpectState(r, c.pause ? kPaused : kPlaying);
+    }
+}
+
+// Still from its start, or with no length: no such title holds a run. One
+// without a length is over 3 s after it stands (the run moves on); one that
+// has not moved at all for 15 s while its device says it plays was never
+// heard, and fails as a title that did not open (the box, the run ended).
+// One that moved and then stands, or that was paused, is left as it is.
+TEST(StallCheck, AStillTitleHoldsNoRun) {
+    struct Case {
+        const char* name;
+        test::FakeTrack track;
+        const char* modeText;
+        int64_t endsAtMs;  // about; -1: not within 30 s
+        bool box;
+        bool pause = false;
+    };
+    const Case cases[] = {
+        {"a MIDI device without a synthesizer (length -1)", {60000, test::TrackKind::Midi}, "playing", 3000, false},
+        {"measured 0, \"playing\" for ever", {60000, test::TrackKind::Wav, 0, 333, 0}, "playing", 3000, false},
+        {"opened, never moves, \"playing\"", Cut(60000, 0), "playing", kNeverStartedMs, true},
+        {"opened, never moves, \"not ready\"", Cut(60000, 0), "not ready", kNeverStartedMs, true},
+        {"moved, then stands, \"playing\"", Cut(60000, 1500), "playing", -1, false},
+        {"paused before it moved", Cut(60000, 0), "playing", -1, false, true},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.load({{"a.wav", 60000}, {"b.wav", 60000}});
+        r.mci.files[std::string(Rig::kFolder) + "a.wav"] = c.track;
+        r.mci.modeText = c.modeText;
+        Press(r, PlayButton);
+        const int64_t start = r.clock.nowMs;
+        if (c.pause) Press(r, PauseButton);
+        while (Closes(r) == 0 && r.clock.nowMs - start < 30000) ASSERT_TRUE(RunPass(r.p));
+        if (c.endsAtMs < 0) {
+            EXPECT_EQ(Closes(r), 0) << c.name;
+            ExpectState(r, c.pause ? kPaused : kPlaying);
+        } else {
+            EXPECT_NEAR(double(r.clock.nowMs - start), double(c.endsAtMs), 40) << c.name;
+            EXPECT_EQ(r.selected(), c.box ? 0 : 1) << c.name << ": the run goes on after an end only";
+            if (c.box) ExpectState(r, kEnded);
+        }
+        EXPECT_EQ(r.boxes.shown.size(), c.box ? 1u : 0u) << c.name;
     }
 }
 
