@@ -13,6 +13,7 @@
 #include "tests/e2e/e2e.h"
 #include "tests/e2e/fixture.h"
 #include "tests/e2e/probe.h"
+#include "tools/demo_music.h"
 
 using namespace vireo::e2e;
 
@@ -643,4 +644,82 @@ VIREO_E2E_CASE(formats_media_foundation) {
     run.reach(kEnded, 15000, "after the last title");
     run.expectNoBox();
     run.player->closeAndCheck();
+}
+
+// Files from real collections that never play: an .m4a whose header promises
+// samples the file does not hold (this platform's reader waits for them for
+// ever), and a MIDI title, which opens with no length and never moves here
+// (no synthesizer). The strip answers while the first opens and shows the box
+// of a title that did not open within the bound; the second is over 3 s after
+// it stands, and the run moves on. Stopped or closed while the first opens,
+// the player leaves nothing behind.
+VIREO_E2E_CASE(titles_that_never_play) {
+    const std::string source = fixtureFile("tone-2.2s-aac-front.m4a");
+    auto whole = source.empty() ? std::nullopt : readFile(source);
+    require(whole.has_value(), "the fixture made by tests/e2e/wine-env.sh: " + show(source));
+    const size_t samples = whole->find("mdat");
+    require(samples != std::string::npos && whole->find("moov") < samples, "its header comes before its samples");
+    Run run({{"3 Fin.wav", 1.5}});
+    writeFile(run.music + "1 Bloqu\xE9.m4a", whole->substr(0, samples + 4));
+    writeFile(run.music + "2 Menuet.mid", vireo::demo::EncodeMenuet());
+    run.titles.insert(run.titles.begin(), {{"1 Bloqu\xE9.m4a", 0}, {"2 Menuet.mid", 0}});
+    run.start();
+    const DWORD pid = run.player->pid();
+
+    // Playing while it opens, with no length yet; Help and the thread answer throughout.
+    const DWORD t0 = GetTickCount();
+    click(run.c(PlayButton));
+    require(run.reach(kPlaying, 3000, "while the file opens"), "Play answered at once");
+    checkEq("0:00.", run.shown(DurationDisplay), "no length while it opens");
+    click(run.c(HelpButton));
+    auto help = waitBox(pid, 3000);
+    if (check(help.has_value(), "Help opens while the file opens")) check(pressDialogButton(help->hwnd, IDOK), "and closes");
+    DWORD slowest = 0;
+    std::optional<Box> box;
+    waitUntil(
+        [&] {
+            const DWORD asked = GetTickCount();
+            run.player->settle(5000);
+            slowest = std::max(slowest, GetTickCount() - asked);
+            return (box = findBox(pid)).has_value();
+        },
+        25000, 100);
+    const DWORD at = GetTickCount() - t0;
+    check(slowest < 500, format("the strip answered throughout (the slowest answer took %lu ms)", slowest));
+    require(box.has_value(), "a box once the bound has passed");
+    checkEq("Erreur \xE0 l'ouverture du fichier !", box->text, "the box of a title that did not open");
+    check(at >= 14500 && at <= 19000, format("after the bound of 15 s (%lu ms)", at));
+    require(pressDialogButton(box->hwnd, IDOK), "OK closes it");
+    run.reach(kEnded, 3000, "the run ended there");
+
+    // A run through the MIDI title: over 3 s after it stands, then the next.
+    sendA(run.c(TitleCombo), CB_SETCURSEL, 1);
+    const DWORD t1 = GetTickCount();
+    click(run.c(PlayButton));
+    check(waitUntil([&] { return comboSelection(run.c(TitleCombo)) == 2; }, 10000), "the run moves on from the MIDI title");
+    const DWORD stood = GetTickCount() - t1;
+    check(stood >= 2500 && stood <= 6000, format("3 s after it stood (%lu ms)", stood));
+    run.reach(kEnded, 8000, "after the last title");
+    run.expectNoBox();
+
+    // Stopped by its media key while it opens: Ready at once, and nothing comes of it later.
+    sendA(run.c(TitleCombo), CB_SETCURSEL, 0);
+    click(run.c(PlayButton));
+    require(run.reach(kPlaying, 3000, "opening again"), "it opens again");
+    const DWORD stoppedAt = GetTickCount();
+    PostMessageW(run.player->main(), WM_APPCOMMAND, 0, MAKELPARAM(0, APPCOMMAND_MEDIA_STOP | FAPPCOMMAND_KEY));
+    run.reach(kReady, 1000, "after Stop while it opens");
+    sendA(run.c(TitleCombo), CB_SETCURSEL, 2);
+    click(run.c(PlayButton));
+    run.reach(kEnded, 8000, "a title played after it");
+    check(!waitUntil([&] { return findBox(pid).has_value(); }, 17000 - (GetTickCount() - stoppedAt), 100),
+          "no box past the bound of the title that was stopped");
+
+    // Closed while it opens: the player does not wait for the file.
+    sendA(run.c(TitleCombo), CB_SETCURSEL, 0);
+    click(run.c(PlayButton));
+    require(run.reach(kPlaying, 3000, "opening once more"), "it opens once more");
+    const DWORD closing = GetTickCount();
+    run.player->closeAndCheck(5000);
+    note(format("closed while the file opens: the player ended %lu ms after the close", GetTickCount() - closing));
 }

@@ -60,9 +60,10 @@ EOT
 
 # Files only Linux tools can make, for the driver to copy: .mp3 files (lame) of
 # a 3.2 s and a 1.2 s tone, a .wma (ffmpeg, wmav2) of the 3.2 s one, and for
-# Media Foundation a FLAC (3.2 s), an AAC .m4a (2.2 s), an ALAC .m4a (1.7 s)
-# and an ADTS .aac (1.2 s). The driver finds them through VIREO_E2E_FIXTURES,
-# a Windows path.
+# Media Foundation a FLAC (3.2 s), an AAC .m4a (2.2 s, and again with its
+# header before its samples, for the driver to cut), an ALAC .m4a (1.7 s) and
+# an ADTS .aac (1.2 s). The driver finds them through VIREO_E2E_FIXTURES, a
+# Windows path.
 fixtures_dir="$state/fixtures"
 tone() {  # $1 seconds (3.2 by default) of 440 Hz, 16-bit mono PCM at 22050 Hz, on stdout
   perl -e 'for my $i (0 .. 22050 * $ARGV[0] - 1) { print pack("s<", int(4000 * sin(6.283185307 * 440 * $i / 22050))) }' "${1:-3.2}"
@@ -83,11 +84,13 @@ fixtures() {
     fi
   done
   local fixture name
-  for fixture in "3.2 flac flac flac" "2.2 aac-m4a aac ipod" "1.7 alac-m4a alac ipod" "1.2 adts aac adts"; do
+  for fixture in "3.2 flac flac flac" "2.2 aac-m4a aac ipod" "2.2 aac-front-m4a aac ipod +faststart" \
+                 "1.7 alac-m4a alac ipod" "1.2 adts aac adts"; do
     set -- $fixture
-    case "$2" in aac-m4a) name="tone-$1s-aac.m4a" ;; alac-m4a) name="tone-$1s-alac.m4a" ;; adts) name="tone-$1s.aac" ;; *) name="tone-$1s.$2" ;; esac
+    case "$2" in *-m4a) name="tone-$1s-${2%-m4a}.m4a" ;; adts) name="tone-$1s.aac" ;; *) name="tone-$1s.$2" ;; esac
     [ -s "$fixtures_dir/$name" ] && continue
-    tone "$1" | ffmpeg -loglevel error -nostdin -f s16le -ar 22050 -ac 1 -i - -c:a "$3" -f "$4" -y "$fixtures_dir/$name.part" &&
+    tone "$1" | ffmpeg -loglevel error -nostdin -f s16le -ar 22050 -ac 1 -i - -c:a "$3" ${5:+-movflags "$5"} -f "$4" \
+      -y "$fixtures_dir/$name.part" &&
       mv "$fixtures_dir/$name.part" "$fixtures_dir/$name" || echo "wine-env: could not make $name" >&2
   done
   if [ ! -s "$wma" ]; then
