@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs everything needed to build and test Vireo on Debian 12, and
+# Installs everything needed to build and test Vireo on Debian 12 or 13, and
 # cross-builds libpng for mingw into build/deps. Idempotent: fast when all is there.
 # Wine's MCI opens .mp3 and .wma files through GStreamer: base and good (MP3),
 # ugly (the ASF container of .wma) and libav (the WMA decoder).
@@ -12,7 +12,7 @@ pkgs=(cmake ninja-build g++ pkg-config dpkg-dev
       wine wine64 xvfb x11-utils libx11-dev libxfixes-dev pulseaudio pulseaudio-utils xdotool imagemagick lame ffmpeg python3 locales
       gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
       libgtest-dev libgmock-dev googletest libbenchmark-dev libpng-dev zlib1g-dev
-      clang-14 libclang-rt-14-dev)
+      clang libclang-rt-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

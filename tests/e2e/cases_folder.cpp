@@ -1,5 +1,7 @@
 // The music folder: what is listed at start, the default folder chosen in the
 // shell's browser and the preferences file written.
+#include <algorithm>
+
 #include "tests/e2e/e2e.h"
 #include "tests/e2e/fixture.h"
 #include "tests/e2e/probe.h"

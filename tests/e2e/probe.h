@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 #include <initializer_list>
 #include <optional>
 #include <string>
