@@ -6,10 +6,26 @@ set(wine_env ${CMAKE_SOURCE_DIR}/tests/e2e/wine-env.sh)
 # processes that the first program starts) must not hold ctest's output pipe open,
 # or ctest waits for them until the test times out: start them all here, logging to
 # a file instead.
+#
+# The cases run in lanes side by side (most of their time is spent waiting on
+# sound and windows): each lane has its own display, sound server, Wine prefix
+# and wineserver, so that no case sees another's windows, focus or settings.
+# ctest hands each case a lane through its resource group "lanes" (the test
+# presets name the spec file); a case that moves the pointer or types also
+# takes the lock "input", so that no two of them run at once.
+set(VIREO_E2E_LANES 4 CACHE STRING "End-to-end lanes run side by side")
+set(e2e_lane_ids "")
+math(EXPR last_lane "${VIREO_E2E_LANES} - 1")
+foreach(i RANGE ${last_lane})
+  list(APPEND e2e_lane_ids "{\"id\": \"${i}\", \"slots\": 1}")
+endforeach()
+list(JOIN e2e_lane_ids ", " e2e_lane_ids)
+file(WRITE ${CMAKE_BINARY_DIR}/e2e-lanes.json
+     "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"lanes\": [${e2e_lane_ids}]}]}\n")
 set(e2e_setup_log ${CMAKE_BINARY_DIR}/e2e-setup.log)
 add_test(NAME e2e.setup
-         COMMAND sh -c "{ '${wine_env}' start && '${wine_env}' run cmd /c exit; } </dev/null >'${e2e_setup_log}' 2>&1; rc=$?; cat '${e2e_setup_log}'; exit $rc")
-add_test(NAME e2e.cleanup COMMAND ${wine_env} stop)
+         COMMAND sh -c "'${wine_env}' start-lanes ${VIREO_E2E_LANES} </dev/null >'${e2e_setup_log}' 2>&1; rc=$?; cat '${e2e_setup_log}'; exit $rc")
+add_test(NAME e2e.cleanup COMMAND ${wine_env} stop-lanes ${VIREO_E2E_LANES})
 set_tests_properties(e2e.setup PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(e2e.cleanup PROPERTIES FIXTURES_CLEANUP wine)
 
@@ -26,8 +42,18 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${driver_sources}
 function(add_e2e_test test case)
   add_test(NAME ${test} COMMAND ${wine_env} run $<TARGET_FILE:vireo_driver> ${case}
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL TRUE ${ARGN})
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS lanes:1 ${ARGN})
+  if(case IN_LIST e2e_input_cases)
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK input)
+  endif()
+  # The longest first, so that no lane is left with one at the end.
+  if(case IN_LIST e2e_long_cases)
+    set_tests_properties(${test} PROPERTIES COST 100)
+  endif()
 endfunction()
+set(e2e_input_cases commands_from_windows face_cursor face_drag keyboard_names_and_focus names_folder_any_script)
+set(e2e_long_cases soak_session titles_that_never_play names_titles_any_script formats_media_foundation strip_pixels
+    names_ini_as_written)
 foreach(name ${e2e_cases})
   # soak_* cases are long; they carry their own label so a repeated run of the
   # suite can leave them out (the "soak" test preset runs them).

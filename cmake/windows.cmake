@@ -51,6 +51,8 @@ if(driver_sources)
                  core/system_dlls_win32.cpp)
   target_include_directories(vireo_driver PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(vireo_driver PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # The system's and the standard headers are most of each case file's compile: parsed once.
+  target_precompile_headers(vireo_driver PRIVATE <windows.h> <functional> <optional> <string> <vector>)
   target_link_libraries(vireo_driver PRIVATE vireo_core winmm comctl32 ole32 shell32 gdi32 user32 psapi version)
   target_link_options(vireo_driver PRIVATE ${static_flags})
   set_target_properties(vireo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -15,8 +15,10 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
+state=clean
 if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then
   echo "package: warning: uncommitted changes; this archive is not commit $commit as it stands" >&2
+  state=changed
 fi
 
 configure_args=()
@@ -46,6 +48,8 @@ rm -f "$out"/Vireo-*-win64.zip "$out/SHA256SUMS"
 python3 "$root/tools/make_zip.py" "$out/$name" "$SOURCE_DATE_EPOCH" \
   "LISEZMOI.txt=text:$root/docs/LISEZMOI.txt:$shown" "Vireo.exe=$bin/bin/Vireo.exe"
 (cd "$out" && sha256sum "$name" >SHA256SUMS)
+# What was built, for tests/release/reproduce.sh to compare with.
+echo "$(git rev-parse HEAD 2>/dev/null || echo unknown) $SOURCE_DATE_EPOCH $state $out" >"$bin/source"
 
 echo "package: commit $commit, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC'))"
 echo "package: $(sha256sum "$bin/bin/Vireo.exe" | cut -d' ' -f1)  Vireo.exe"

@@ -4,16 +4,25 @@
 #   wine-env.sh start            start display, sound and wineserver; create the prefix once
 #   wine-env.sh run CMD ARGS...  run a Windows program in that environment
 #   wine-env.sh stop             stop what start started
+#   wine-env.sh start-lanes N    start N lanes side by side, each its own display, sound, prefix and server
+#   wine-env.sh stop-lanes N     stop them
+# A lane is picked by VIREO_E2E_LANE, or by the lane ctest gives a test (its resource group "lanes").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 # VIREO_E2E_STATE and VIREO_WINEPREFIX let a second environment run beside the first.
-state="${VIREO_E2E_STATE:-$root/build/e2e}"
+base_state="${VIREO_E2E_STATE:-$root/build/e2e}"
+lane=${VIREO_E2E_LANE:-}
+if [ -z "$lane" ] && [ -n "${CTEST_RESOURCE_GROUP_0_LANES:-}" ]; then
+  lane=${CTEST_RESOURCE_GROUP_0_LANES#id:}; lane=${lane%%,*}
+fi
+state="$base_state${lane:+/lane$lane}"
+prefix_of() { echo "${VIREO_WINEPREFIX:-$root/build/wine-prefix}${1:+-lane$1}"; }
 envfile="$state/env.sh"
 mkdir -p "$state"
 
 base_env() {
   export PATH=/usr/lib/wine:$PATH
-  export WINEPREFIX="${VIREO_WINEPREFIX:-$root/build/wine-prefix}" WINEARCH=win64 WINEDEBUG=-all
+  export WINEPREFIX="$(prefix_of "$lane")" WINEARCH=win64 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export XDG_RUNTIME_DIR="$state/runtime"
 }
@@ -31,6 +40,12 @@ start() {
   echo $! >"$state/xvfb.pid"
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$d" ] && break; sleep 0.1; done
   export DISPLAY=":$d"
+  # Another prefix (a lane's, the benchmark's) is a copy of the first one, made
+  # once: faster than a boot.
+  local first="$root/build/wine-prefix"
+  if [ "$WINEPREFIX" != "$first" ] && [ ! -f "$WINEPREFIX/.vireo-classic" ] && [ -f "$first/.vireo-classic" ]; then
+    rm -rf "$WINEPREFIX" && cp -a "$first" "$WINEPREFIX.part" && mv "$WINEPREFIX.part" "$WINEPREFIX"
+  fi
   if [ ! -f "$WINEPREFIX/.vireo-ready" ]; then
     rm -rf "$WINEPREFIX"
     wine64 wineboot -i >/dev/null 2>&1
@@ -64,7 +79,7 @@ EOT
 # header before its samples, for the driver to cut), an ALAC .m4a (1.7 s) and
 # an ADTS .aac (1.2 s). The driver finds them through VIREO_E2E_FIXTURES, a
 # Windows path.
-fixtures_dir="$state/fixtures"
+fixtures_dir="$base_state/fixtures"
 tone() {  # $1 seconds (3.2 by default) of 440 Hz, 16-bit mono PCM at 22050 Hz, on stdout
   perl -e 'for my $i (0 .. 22050 * $ARGV[0] - 1) { print pack("s<", int(4000 * sin(6.283185307 * 440 * $i / 22050))) }' "${1:-3.2}"
 }
@@ -123,9 +138,20 @@ stop() {
   rm -f "$envfile"
 }
 
+# The lanes, each started as the environment of one lane; the first one makes
+# the prefix the others copy, and the fixtures they share.
+lanes() {
+  local what=$1 n=$2 i
+  for i in $(seq 0 $((n - 1))); do
+    VIREO_E2E_LANE=$i "$0" "$what" || return 1
+  done
+}
+
 case "${1:-}" in
   start) start ;;
   stop) stop ;;
+  start-lanes) VIREO_E2E_LANE= "$0" start >/dev/null && VIREO_E2E_LANE= "$0" stop && lanes start "${2:?lanes}" ;;
+  stop-lanes) lanes stop "${2:?lanes}" ;;
   run)
     shift
     [ -f "$envfile" ] || start >/dev/null
