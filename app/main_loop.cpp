@@ -1,5 +1,7 @@
 #include "app/main_loop.h"
 
+#include <algorithm>
+
 #include "app/dispatch.h"
 #include "app/system_commands.h"
 #include "playback/engine.h"
@@ -55,6 +57,15 @@ void RunMainLoop(Player& p) {
     StopTellingSystem(p);
 }
 
+namespace {
+
+bool RanPastItsEnd(const ProgramState& st) {
+    if (st.fileLengthMs >= 0) return st.positionMs >= int64_t{std::max(st.fileLengthMs, st.lengthMs)} + kEndMarginMs;
+    return st.lengthMs > 0 && st.positionMs / kOverrunFactor >= st.lengthMs;
+}
+
+}  // namespace
+
 TitleEnd TrackEnded(Player& p) {
     ProgramState& st = p.st;
     ControlPort& c = p.io.controls;
@@ -64,7 +75,7 @@ TitleEnd TrackEnded(Player& p) {
                           // The position alone may run ahead of the sound (a VBR
                           // length measured short): only the device knows that the
                           // title is over, up to a bound.
-                          ? TitleStopped(p) || (st.lengthMs > 0 && st.positionMs / kOverrunFactor >= st.lengthMs)
+                          ? TitleStopped(p) || RanPastItsEnd(st)
                           : TitleEndedUnasked(p);
     return over ? TitleEnd::Ended : TrackStalled(p);
 }

@@ -12,12 +12,16 @@ constexpr uint32_t kStallMs = 3000;
 // A title whose position has not moved from where it started for this long
 // never will: as long as Media Foundation waits for a title to begin.
 constexpr uint32_t kNeverStartedMs = 15000;
-// A title whose position has run to this many times its length is over, even
-// if its device never says "stopped" (one was seen whose position runs on
-// after the sound, "playing" for ever). No title that still plays gets there:
-// a VBR MPEG title measured short was measured by the bit rate of one of its
-// frames, and no frame's rate is more than 20 times the lowest of its MPEG
-// version (320 and 32 kbit/s for MPEG-1, 160 and 8 for MPEG-2 and 2.5).
+// A device that never says "stopped" (one was seen whose position runs on
+// after the sound, "playing" for ever) does not hold the run. A title whose
+// file gives its own length (an MPEG title's frame count) is over once its
+// position has passed that and the device's length by kEndMarginMs: each frame
+// holds a fixed number of samples, so no title that still plays gets there.
+// One whose file gives none is over at kOverrunFactor times the device's
+// length: a VBR MPEG title measured short was measured by the bit rate of one
+// of its frames, and no frame's rate is more than 20 times the lowest of its
+// MPEG version (320 and 32 kbit/s for MPEG-1, 160 and 8 for MPEG-2 and 2.5).
+constexpr int32_t kEndMarginMs = 2000;
 constexpr int32_t kOverrunFactor = 20;
 
 // One pass: at most one event, the idle sleep, the position poll, the refresh,
@@ -34,8 +38,8 @@ enum class TitleEnd { No, Ended, Failed };
 // whole second, and it ends when its engine says it has stopped, asked on
 // every pass: the rest of that second is heard, a position that falls back
 // after the end (some MPEG drivers) does not hide it, and one that runs past a
-// length measured short does not cut the tail, up to kOverrunFactor times the
-// length. Otherwise, and as a last resort, the stall check below decides.
+// length measured short does not cut the tail, up to the bounds above.
+// Otherwise, and as a last resort, the stall check below decides.
 TitleEnd TrackEnded(Player& p);
 // A title whose file holds less sound than its header promised stops short of
 // its length, and its elapsed text never reaches the duration text. Ended

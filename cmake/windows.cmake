@@ -41,7 +41,7 @@ if(MINGW)
   # never read into memory.
   target_link_options(Vireo PRIVATE -Wl,--file-alignment,0x1000)
 endif()
-set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set_target_properties(Vireo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
 
 file(GLOB driver_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
 if(driver_sources)

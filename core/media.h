@@ -25,6 +25,8 @@ enum class MediaState {
 // stock Windows 10 or 11 decodes and MCI cannot open; None for anything else,
 // which is no title.
 Engine EngineFor(std::u16string_view name);
+// The extension after the last dot, its ASCII letters in lower case; "" for none.
+std::u16string ExtensionOf(std::u16string_view name);
 
 class MediaPort {
 public:

@@ -36,6 +36,9 @@ struct ProgramState {
     std::u16string currentTitle;
     int32_t positionMs = 0;
     int32_t lengthMs = 0;
+    // The length the open title's file gives of itself (an MPEG title's frame
+    // count), -1 when it gives none.
+    int32_t fileLengthMs = -1;
     int64_t lengthSeconds = 0;
     int32_t titleCount = 0;
     int32_t nextIndex = 0;

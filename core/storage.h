@@ -25,6 +25,14 @@ class OpenFile {
 public:
     virtual ~OpenFile() = default;
     virtual bool readAll(std::string& bytes) = 0;
+    // At most `most` bytes from `offset` on, and the file's size.
+    virtual bool readAt(int64_t offset, size_t most, std::string& bytes, int64_t& size) {
+        std::string all;
+        if (!readAll(all)) return false;
+        size = static_cast<int64_t>(all.size());
+        bytes = offset >= 0 && offset < size ? all.substr(static_cast<size_t>(offset), most) : std::string();
+        return true;
+    }
     // Writes at the start of the file and cuts it at the end of the bytes.
     virtual bool rewrite(std::string_view bytes) = 0;
 };

@@ -35,6 +35,19 @@ public:
         return true;
     }
 
+    // Only what is asked is read: an MPEG title's head, not its megabytes.
+    bool readAt(int64_t offset, size_t most, std::string& bytes, int64_t& size) override {
+        LARGE_INTEGER length{}, at{};
+        at.QuadPart = offset;
+        if (!GetFileSizeEx(h_, &length) || !SetFilePointerEx(h_, at, nullptr, FILE_BEGIN)) return false;
+        size = length.QuadPart;
+        bytes.assign(most, '\0');
+        DWORD got = 0;
+        if (!ReadFile(h_, bytes.data(), static_cast<DWORD>(most), &got, nullptr)) return false;
+        bytes.resize(got);
+        return true;
+    }
+
     bool rewrite(std::string_view bytes) override {
         if (SetFilePointer(h_, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
             return false;

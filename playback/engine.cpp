@@ -1,7 +1,10 @@
 #include "playback/engine.h"
 
+#include <cstdint>
+
 #include "core/names.h"
 #include "playback/mci_channel.h"
+#include "playback/mpeg_length.h"
 
 namespace vireo {
 
@@ -14,6 +17,20 @@ bool Foundation(const Player& p) { return p.st.engine == Engine::MediaFoundation
 int32_t OpenWithMci(Player& p, const std::u16string& path) {
     if (std::optional<std::string> spelled = ExactCp1252(path)) return SendMciCommand(p, mci::OpenCommand(*spelled));
     return SendMciCommand(p, mci::OpenCommand(path));
+}
+
+// The length an MPEG title's file gives of itself; -1 when it gives none. Its
+// head only, a few KB: the device has just opened the same file.
+int32_t MpegFileLength(Player& p, const std::u16string& path) {
+    if (ExtensionOf(path) != u"mp3") return -1;
+    std::unique_ptr<OpenFile> file = p.io.files.open(path, FileAccess::Read, FileShare::ReadWrite, FileCreation::OpenExisting);
+    std::string head;
+    int64_t size = 0;
+    if (!file || !file->readAt(0, 10, head, size)) return -1;
+    const int64_t tag = Id3v2TagSize(head);
+    if (!file->readAt(tag, 4096, head, size)) return -1;
+    const int64_t ms = MpegLengthMs(head, size - tag);
+    return ms < 0 || ms > INT32_MAX ? -1 : static_cast<int32_t>(ms);
 }
 
 int32_t OpenWith(Player& p, Engine engine, const std::u16string& path) {
@@ -35,6 +52,7 @@ int32_t OpenTitle(Player& p, const std::u16string& path) {
             result = OpenWith(p, engine, shortPath);
     }
     p.st.engine = result == 0 ? engine : Engine::None;
+    p.st.fileLengthMs = result == 0 && engine == Engine::Mci ? MpegFileLength(p, path) : -1;
     return result;
 }
 

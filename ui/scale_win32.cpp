@@ -18,7 +18,7 @@ HFONT g_captionFont = nullptr;
 HFONT g_guiFont = nullptr;  // null: the stock font is right
 HFONT g_tipFont = nullptr;  // the tips' font once the scale has changed
 PlatformImages* g_images = nullptr;
-HWND g_backdrop = nullptr, g_main = nullptr;
+HWND g_stripBackdrop = nullptr, g_stripMain = nullptr;
 
 void Drop(HFONT& f) {
     if (f) DeleteObject(f);
@@ -84,18 +84,18 @@ unsigned WindowDpi(HWND window) {
 }
 
 void InstallStripScaling(HWND backdrop, HWND main) {
-    g_backdrop = backdrop;
-    g_main = main;
+    g_stripBackdrop = backdrop;
+    g_stripMain = main;
 }
 
 void ScaleStrip(unsigned dpi, const RECT* place) {
-    if (!g_images || !g_main || dpi == 0 || dpi == g_dpi) return;
+    if (!g_images || !g_stripMain || dpi == 0 || dpi == g_dpi) return;
     g_dpi = dpi;
     MakeFonts();
     DecodeStripPictures(*g_images, dpi);
     // Laid out unseen, then shown at once: no moment at the wrong size.
-    SendMessageW(g_main, WM_SETREDRAW, FALSE, 0);
-    PlaceControls(g_main);
+    SendMessageW(g_stripMain, WM_SETREDRAW, FALSE, 0);
+    PlaceControls(g_stripMain);
     // The tips were made at the system's scale, with their own font: the
     // status font, made again for this one.
     Drop(g_tipFont);
@@ -105,12 +105,12 @@ void ScaleStrip(unsigned dpi, const RECT* place) {
         g_tipFont = Rescaled(metrics.lfStatusFont);
     ScaleTips(dpi, g_tipFont);
     RECT r;
-    GetWindowRect(g_main, &r);
+    GetWindowRect(g_stripMain, &r);
     const POINT at = place ? POINT{place->left, place->top} : POINT{r.left, r.top};
-    ApplyAlphaBackdrop(g_backdrop, *g_images, kBackdropPicture, 255, g_captionFont, &at);
-    SetWindowPos(g_main, nullptr, at.x, at.y, StripWidth(dpi), StripHeight(dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(g_main, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(g_main, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ApplyAlphaBackdrop(g_stripBackdrop, *g_images, kBackdropPicture, 255, g_captionFont, &at);
+    SetWindowPos(g_stripMain, nullptr, at.x, at.y, StripWidth(dpi), StripHeight(dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(g_stripMain, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(g_stripMain, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void ReleaseStripScale() {

@@ -234,6 +234,7 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         const char* file = "a.wav";
         bool runsOn = false;
         int64_t playsMs = -1;  // when not its length
+        uint32_t countedFrames = 0;  // of 1152 samples at 44.1 kHz, by the encoder's header in the file
     };
     const Case cases[] = {
         // Media Foundation: its position reads 0 once it has stopped at the end.
@@ -255,6 +256,9 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         // its length, and not before, which a title measured short might need.
         {"an MPEG title whose position runs on", 1500, test::TrackKind::Mp3, -1, "a.mp3", true, 30000},
         {"the same measured short", 3000, test::TrackKind::Mp3, 2000, "a.mp3", true, 40000},
+        // Its file counts its frames: 2 s past the 1.488 s they play, or past the device's length.
+        {"whose file says its length", 1500, test::TrackKind::Mp3, -1, "a.mp3", true, 3488, 57},
+        {"whose file says less than the device", 3000, test::TrackKind::Mp3, -1, "a.mp3", true, 5000, 57},
     };
     for (const Case& c : cases) {
         Rig r;
@@ -263,6 +267,13 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         if (!r.mci.files.empty()) {
             r.mci.files.begin()->second.measuredMs = c.measuredMs;
             r.mci.files.begin()->second.runsOn = c.runsOn;
+        }
+        if (c.countedFrames) {  // LAME's header in the first frame of a layer III stereo file
+            std::string file = std::string("\xFF\xFB\x90\x64", 4) + std::string(32, '\0') + "Info";
+            for (uint32_t v : {3u, c.countedFrames, 4000u})
+                for (int shift = 24; shift >= 0; shift -= 8) file += char(v >> shift);
+            file.resize(4000);
+            r.files.content[std::string(Rig::kFolder) + c.file] = file;
         }
         Press(r, PlayButton);
         const int64_t played = PlayedUntilClosed(r), plays = c.playsMs < 0 ? c.lengthMs : c.playsMs;
@@ -686,8 +697,9 @@ TEST(MainLoop, MediaFoundationTitlesThatGoWrong) {
                 ExpectState(r, {"opening", false, true, false, true, false, false, "0:00."});
                 EXPECT_EQ(r.text(ElapsedDisplay), "0:00") << c.name;
             }
-            if (r.text(ElapsedDisplay) == "0:01")
+            if (r.text(ElapsedDisplay) == "0:01") {
                 EXPECT_EQ(r.text(DurationDisplay), c.title.knowsLength ? "0:04" : "0:00") << c.name << ": once open";
+            }
             const bool now = pause && r.clock.nowMs - start >= 1000;
             pause = pause && !now;
             const bool stop = c.stopAtMs >= 0 && r.clock.nowMs - start >= c.stopAtMs;
