@@ -71,12 +71,10 @@ TitleEnd TrackEnded(Player& p) {
     ControlPort& c = p.io.controls;
     if (!c.isEnabled(PauseButton)) return TitleEnd::No;
     if (!st.lastSecondReached && c.text(ElapsedDisplay) == c.text(DurationDisplay)) st.lastSecondReached = true;
-    const bool over = st.lastSecondReached
-                          // The position alone may run ahead of the sound (a VBR
-                          // length measured short): only the device knows that the
-                          // title is over, up to a bound.
-                          ? TitleStopped(p) || RanPastItsEnd(st)
-                          : TitleEndedUnasked(p);
+    // The position alone may run ahead of the sound (a VBR length measured
+    // short): only the device knows that the title is over, up to a bound,
+    // which also holds where no pass saw its last second (it passed behind a box).
+    const bool over = RanPastItsEnd(st) || (st.lastSecondReached ? TitleStopped(p) : TitleEndedUnasked(p));
     return over ? TitleEnd::Ended : TrackStalled(p);
 }
 

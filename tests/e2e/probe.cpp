@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -252,6 +253,13 @@ bool tipStateHoldsString(HANDLE process, HWND tip, const std::wstring& text) {
 }
 
 bool underWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
+int wineMajor() {
+    using Version = const char*(CDECL*)();
+    auto version = reinterpret_cast<Version>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    return version ? atoi(version()) : 0;
+}
 
 // --- message boxes and the folder browser ----------------------------------------
 

@@ -92,6 +92,7 @@ std::vector<TipWindow> readTooltips(HANDLE process, DWORD pid);
 // at exactly `text`.
 bool tipStateHoldsString(HANDLE process, HWND tip, const std::wstring& text);
 bool underWine();
+int wineMajor();  // 0 on Windows
 
 // --- message boxes and the folder browser ----------------------------------------
 

@@ -235,6 +235,7 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         bool runsOn = false;
         int64_t playsMs = -1;  // when not its length
         uint32_t countedFrames = 0;  // of 1152 samples at 44.1 kHz, by the encoder's header in the file
+        int64_t behindBoxMs = 0;     // the loop held by a box this long after Play
     };
     const Case cases[] = {
         // Media Foundation: its position reads 0 once it has stopped at the end.
@@ -259,6 +260,7 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
         // Its file counts its frames: 2 s past the 1.488 s they play, or past the device's length.
         {"whose file says its length", 1500, test::TrackKind::Mp3, -1, "a.mp3", true, 3488, 57},
         {"whose file says less than the device", 3000, test::TrackKind::Mp3, -1, "a.mp3", true, 5000, 57},
+        {"the same, its last second passed behind a box", 1500, test::TrackKind::Mp3, -1, "a.mp3", true, 3488, 57, 2500},
     };
     for (const Case& c : cases) {
         Rig r;
@@ -276,7 +278,8 @@ TEST(MainLoop, ATitlePlaysToItsLastNote) {
             r.files.content[std::string(Rig::kFolder) + c.file] = file;
         }
         Press(r, PlayButton);
-        const int64_t played = PlayedUntilClosed(r), plays = c.playsMs < 0 ? c.lengthMs : c.playsMs;
+        r.clock.advance(c.behindBoxMs);
+        const int64_t played = PlayedUntilClosed(r) + c.behindBoxMs, plays = c.playsMs < 0 ? c.lengthMs : c.playsMs;
         // It started 1 ms in; a pass is 20 ms; a position that runs on moves in steps.
         EXPECT_GE(played, plays - 1) << c.name;
         EXPECT_LE(played, plays + 20 + (c.runsOn ? test::FakeMci::kStepMs : 0)) << c.name;
