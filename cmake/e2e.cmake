@@ -12,7 +12,8 @@ set(wine_env ${CMAKE_SOURCE_DIR}/tests/e2e/wine-env.sh)
 # and wineserver, so that no case sees another's windows, focus or settings.
 # ctest hands each case a lane through its resource group "lanes" (the test
 # presets name the spec file); a case that moves the pointer or types also
-# takes the lock "input", so that no two of them run at once.
+# takes the lock "input", so that no two of them run at once, and one that
+# captures the strip's pixels the lock "screen".
 set(VIREO_E2E_LANES 4 CACHE STRING "End-to-end lanes run side by side")
 set(e2e_lane_ids "")
 math(EXPR last_lane "${VIREO_E2E_LANES} - 1")
@@ -45,6 +46,11 @@ function(add_e2e_test test case)
   set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS lanes:1 ${ARGN})
   if(case IN_LIST e2e_input_cases)
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK input)
+  endif()
+  # The cases that capture the strip's pixels a moment after a change, one at a
+  # time: drawing at 200 % takes the processor for a while.
+  if(case MATCHES "^(strip_pixels|face_scales)")
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK screen)
   endif()
   # The longest first, so that no lane is left with one at the end.
   if(case IN_LIST e2e_long_cases)

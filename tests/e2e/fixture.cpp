@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "tests/e2e/probe.h"
+
 namespace vireo::e2e {
 
 // --- files -------------------------------------------------------------------------
@@ -284,6 +286,17 @@ DisplayScale::DisplayScale(int dpi) : dpi_(dpi) {
 }
 
 DisplayScale::~DisplayScale() { restore_->run(); }
+
+bool startsAtTheMonitorsScale(const Player& p, int dpi) {
+    if (dpi == 96 || wineMajor() < 10) return false;
+    const RECT r = screenRect(p.main());
+    checkEq("795x70", format("%ldx%ld", r.right - r.left, r.bottom - r.top),
+            format("under Wine %d, the strip at its monitor's scale (96 dpi), not the system's (%d)", wineMajor(), dpi));
+    note(format("Wine %d keeps a monitor's scale from the session's start: the strip at %d dpi from its start is left "
+                "out here, and checked through a move to a monitor of that scale",
+                wineMajor(), dpi));
+    return true;
+}
 
 // --- the player process ------------------------------------------------------------
 

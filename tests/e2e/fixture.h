@@ -89,6 +89,16 @@ private:
     std::unique_ptr<Cleanup> restore_;
 };
 
+// Wine 10 gives a per-monitor-aware program the scale its monitor had when the
+// session started, whatever LogPixels says since (only the system's scale
+// follows it), as Windows gives the monitor's scale, not the system's: there
+// a player started under a DisplayScale of another scale cannot be seen at it
+// from its start. True then, after checking that the strip took its monitor's
+// scale and saying so; the cases check the scaled strip through a move to a
+// monitor of that scale instead.
+class Player;
+bool startsAtTheMonitorsScale(const Player& p, int dpi);
+
 // --- the player process ----------------------------------------------------------
 
 class Player {
