@@ -133,6 +133,7 @@ std::string startUp(Player& p) {
 std::string play(Player& p) {
     auto items = comboItems(p.control(TitleCombo));
     for (const char* name : {"Un.wav", "Deux.mp3", "Trois.flac"}) {
+        if (mpegPlaysBroken() && std::string_view(name) == "Deux.mp3") continue;  // tests/e2e/probe.h
         int title = static_cast<int>(std::find(items.begin(), items.end(), name) - items.begin());
         sendA(p.control(TitleCombo), CB_SETCURSEL, title);
         click(p.control(PlayButton));
@@ -296,6 +297,10 @@ void runReference(Planted& t) {
 // its mark, and is taken away for the next start, so that every one that loads is
 // named and the last start shows the player working beside the rest.
 VIREO_E2E_CASE(planted_dlls) {
+    if (mpegPlaysBroken())
+        note(format("Wine %d's MPEG device stops for good after a play from 1 ms and may hang a close: Deux.mp3 is "
+                    "not played here, and the DLLs of its path are not planted (tests/e2e/probe.h)",
+                    wineMajor()));
     std::map<std::string, Census::Seen> seen;
     {
         auto scratch = scratchWithTitles(caseName());

@@ -115,6 +115,12 @@ VIREO_E2E_CASE(names_titles_any_script) {
             "every title is listed");
     for (size_t i = 0; i < items.size(); ++i) checkEq(listed[i], items[i], format("title %zu as the disk spells it", i));
 
+    if (mpegPlaysBroken()) {
+        note(format("Wine %d's MPEG device stops for good after a play from 1 ms and may hang a close: the .mp3 "
+                    "titles are listed, not played, here (tests/e2e/probe.h)", wineMajor()));
+        p.closeAndCheck();
+        return;
+    }
     for (size_t i = 0; i < items.size(); ++i) {
         checkEq(timeText(length[items[i]]), playedLength(p, static_cast<int>(i)),
                 "Play opens its own file: the length of " + show(items[i]));
@@ -273,7 +279,8 @@ VIREO_E2E_CASE(names_ini_as_written) {
         checkEq(c.folder, textW(p->control(FolderPathField)), std::string(c.name) + ": FolderPathField");
         checkEq(countLabel(c.titles), text(p->control(ContentLabel)), std::string(c.name) + ": ContentLabel");
         check(comboItemsW(p->control(TitleCombo)) == musicEntriesW(c.folder), std::string(c.name) + ": the titles listed");
-        checkEq("0:01", playedLength(*p, 0), std::string(c.name) + ": the first title plays");
+        if (c.folder != cyrillic || !mpegPlaysBroken())  // an .mp3 (tests/e2e/probe.h)
+            checkEq("0:01", playedLength(*p, 0), std::string(c.name) + ": the first title plays");
         p->closeAndCheck();
         HANDLE h = CreateFileW(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         std::string bytes(c.ini.size() + 16, '\0');

@@ -254,6 +254,8 @@ bool tipStateHoldsString(HANDLE process, HWND tip, const std::wstring& text) {
 
 bool underWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 
+bool mpegPlaysBroken() { return wineMajor() >= 10; }
+
 int wineMajor() {
     using Version = const char*(CDECL*)();
     auto version = reinterpret_cast<Version>(
