@@ -265,7 +265,7 @@ void shoot(Strip& s, const Shown& want, Mode mode, const std::function<void()>& 
     const std::string what = std::string("the ") + want.state + " state";
     std::optional<Shot> shot;
     // A playing title leaves its count within the second: start it again then.
-    for (int attempt = 0; attempt < 3 && !shot; ++attempt) {
+    for (int attempt = 0; attempt < 6 && !shot; ++attempt) {
         if (attempt > 0) {
             if (!again) break;
             note(what + " went by before a still capture: again");
