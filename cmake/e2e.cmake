@@ -52,6 +52,12 @@ function(add_e2e_test test case)
   if(case MATCHES "^(strip_pixels|face_scales)")
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK screen)
   endif()
+  # What watches the screen, the pointer or the keyboard a moment after a change
+  # also carries the label "quiet": tools/test.sh runs those cases once nothing
+  # else needs the processor.
+  if(case MATCHES "^(strip_pixels|face_)" OR case IN_LIST e2e_input_cases)
+    set_property(TEST ${test} APPEND PROPERTY LABELS quiet)
+  endif()
   # The longest first, so that no lane is left with one at the end.
   if(case IN_LIST e2e_long_cases)
     set_tests_properties(${test} PROPERTIES COST 100)

@@ -33,12 +33,16 @@ start() {
   [ -f "$envfile" ] && stop >/dev/null 2>&1 || true
   pulseaudio -n --daemonize=yes --exit-idle-time=-1 --system=no \
     -L module-null-sink -L module-native-protocol-unix >/dev/null 2>&1 || true
-  local d=91
-  while [ -e "/tmp/.X11-unix/X$d" ] || [ -e "/tmp/.X$d-lock" ]; do d=$((d + 1)); done
-  # Wide enough for the strip at 200 % (1590 pixels).
-  Xvfb ":$d" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
+  # The server picks a display no other server holds and says which: a lock
+  # file is not enough, as a server in another root (a chroot) holds its
+  # display by an abstract socket that no file here shows. Wide enough for the
+  # strip at 200 % (1590 pixels).
+  local d="" displayfile="$state/display"
+  rm -f "$displayfile"
+  Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
   echo $! >"$state/xvfb.pid"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$d" ] && break; sleep 0.1; done
+  for _ in $(seq 100); do d=$(cat "$displayfile" 2>/dev/null); [ -n "$d" ] && break; sleep 0.1; done
+  [ -n "$d" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$d"
   # Another prefix (a lane's, the benchmark's) is a copy of the first one, made
   # once: faster than a boot.
