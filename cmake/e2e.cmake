@@ -11,7 +11,7 @@ set(wine_env ${CMAKE_SOURCE_DIR}/tests/e2e/wine-env.sh)
 # sound and windows): each lane has its own display, sound server, Wine prefix
 # and wineserver, so that no case sees another's windows, focus or settings.
 # ctest hands each case a lane through its resource group "lanes" (the test
-# presets name the spec file); a case that moves the pointer or types also
+# presets name the file of lanes); a case that moves the pointer or types also
 # takes the lock "input", so that no two of them run at once, and one that
 # captures the strip's pixels the lock "screen".
 set(VIREO_E2E_LANES 4 CACHE STRING "End-to-end lanes run side by side")
