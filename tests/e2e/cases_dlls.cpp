@@ -298,9 +298,7 @@ void runReference(Planted& t) {
 // named and the last start shows the player working beside the rest.
 VIREO_E2E_CASE(planted_dlls) {
     if (mpegPlaysBroken())
-        note(format("Wine %d's MPEG device stops for good after a play from 1 ms and may hang a close: Deux.mp3 is "
-                    "not played here, and the DLLs of its path are not planted (tests/e2e/probe.h)",
-                    wineMajor()));
+        noteMpegLeftOut("Deux.mp3 is not played here, and the DLLs of its path are not planted");
     std::map<std::string, Census::Seen> seen;
     {
         auto scratch = scratchWithTitles(caseName());

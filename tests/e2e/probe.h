@@ -101,6 +101,8 @@ int wineMajor();  // 0 on Windows
 // player's, whose close leaves no thread behind (13 while an MP3 plays, 5 after
 // each close). The cases leave out the steps that play an .mp3 there.
 bool mpegPlaysBroken();
+// Says what a case leaves out for that reason.
+void noteMpegLeftOut(std::string_view what);
 
 // --- message boxes and the folder browser ----------------------------------------
 

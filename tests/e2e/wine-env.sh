@@ -142,8 +142,9 @@ stop() {
   rm -f "$envfile"
 }
 
-# The lanes, each started as the environment of one lane; the first one makes
-# the prefix the others copy, and the fixtures they share.
+# The lanes, each started as the environment of one lane; start-lanes first
+# starts and stops the plain environment, which makes the prefix the lanes
+# copy and the fixtures they share.
 lanes() {
   local what=$1 n=$2 i
   for i in $(seq 0 $((n - 1))); do
