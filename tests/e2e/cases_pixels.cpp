@@ -95,17 +95,6 @@ struct Strip {
     }
 };
 
-Shot crop(const Shot& screen, const RECT& r) {
-    Shot out;
-    out.width = r.right - r.left;
-    out.height = r.bottom - r.top;
-    out.bgr.resize(static_cast<size_t>(out.width) * out.height * 3);
-    for (int y = 0; y < out.height; ++y)
-        std::copy_n(&screen.bgr[(static_cast<size_t>(r.top + y) * screen.width + r.left) * 3], out.width * 3,
-                    &out.bgr[static_cast<size_t>(y) * out.width * 3]);
-    return out;
-}
-
 // The backdrop reaches the screen well after the windows turn visible, and a
 // changed text some passes after it was set: an image is complete once the
 // backdrop's row 9 and the field and display backgrounds are drawn.
@@ -153,21 +142,22 @@ std::string focusText(const Strip& s) {
 // The strip once it shows `want` and has stopped changing: two complete
 // captures alike, the texts the same before, between and after them. Nothing
 // when the texts leave `want` first (a playing title moved on) or time is up.
+// A reading of the texts is seven messages, which the player answers one a
+// pass: about 140 ms, the pause between captures, so that a playing state (a
+// second) leaves time for three readings and two captures.
 std::optional<Shot> settledStrip(const Strip& s, const Shown& want, DWORD timeoutMs) {
     const std::string w = expected(want);
     std::optional<Shot> last;
-    DWORD start = GetTickCount();
-    std::string now = s.seen();
-    while (now == w && GetTickCount() - start < timeoutMs) {
-        auto screen = captureScreen();
-        if (!screen) abortCase("the screen cannot be captured");
-        std::string after = s.seen();
-        if (after != now) return std::nullopt;
-        Shot strip = crop(*screen, s.rect);
-        if (drawn(strip) && last && last->bgr == strip.bgr) return strip;
-        last = drawn(strip) ? std::optional<Shot>(std::move(strip)) : std::nullopt;
-        sleepMs(100);
-        now = s.seen();
+    bool alike = false;
+    const DWORD start = GetTickCount();
+    while (s.seen() == w) {
+        if (alike) return last;
+        if (GetTickCount() - start >= timeoutMs) break;
+        auto shot = captureScreen(&s.rect);
+        if (!shot) abortCase("the screen cannot be captured");
+        if (!drawn(*shot)) shot.reset();
+        alike = shot && last && last->bgr == shot->bgr;
+        last = std::move(shot);
     }
     return std::nullopt;
 }
@@ -281,9 +271,9 @@ void shoot(Strip& s, const Shown& want, Mode mode, const std::function<void()>& 
                                           " (Play Pause Resume Stop SelectFolder UserFolder | Elapsed | Duration | Count | "
                                           "Seconds | title | bar)");
     if (!check(shot.has_value(), "a complete and still capture of " + what)) {
-        if (auto screen = captureScreen()) {
+        if (auto strip = captureScreen(&s.rect)) {
             const std::string saved = shotPath(goldenName(want.state) + "-unsettled");
-            if (crop(*screen, s.rect).save(saved)) note("what the screen showed is in " + saved);
+            if (strip->save(saved)) note("what the screen showed is in " + saved);
         }
         return;
     }

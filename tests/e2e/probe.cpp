@@ -674,8 +674,11 @@ bool Shot::save(const std::string& path) const {
     return ok && written == out.size();
 }
 
-std::optional<Shot> captureScreen() {
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+std::optional<Shot> captureScreen(const RECT* area) {
+    RECT all{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const RECT& r = area ? *area : all;
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return std::nullopt;
     HDC screen = GetDC(nullptr);
     if (!screen) return std::nullopt;
     HDC mem = CreateCompatibleDC(screen);
@@ -691,7 +694,7 @@ std::optional<Shot> captureScreen() {
     std::optional<Shot> shot;
     if (dib && bits) {
         HGDIOBJ old = SelectObject(mem, dib);
-        if (BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY | CAPTUREBLT)) {
+        if (BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT)) {
             GdiFlush();
             Shot s;
             s.width = w;
