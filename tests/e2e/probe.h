@@ -189,8 +189,7 @@ struct Shot {
     bool save(const std::string& path) const;  // 24-bit BMP
 };
 
-// The whole screen, or only `area` of it (in screen pixels): a part is read
-// many times faster, which counts where a state lasts a second.
+// The whole screen, or only `area` of it (in screen pixels).
 std::optional<Shot> captureScreen(const RECT* area = nullptr);
 std::string shotPath(const std::string& name);  // build/e2e/shots/<name>.bmp
 std::string describeColour(COLORREF c);
