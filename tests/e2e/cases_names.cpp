@@ -186,9 +186,12 @@ VIREO_E2E_CASE(names_folder_any_script) {
         checkEq(countLabel(2), text(p.control(ContentLabel)), std::string(b.name) + ": ContentLabel");
         const auto items = comboItemsW(p.control(TitleCombo));
         check(items == listed, std::string(b.name) + ": the titles as the disk spells them");
-        for (size_t i = 0; i < items.size() && !mpegPlaysBroken(); ++i)  // .mp3 titles (tests/e2e/probe.h)
-            checkEq(items[i] == L"Chanson.mp3" ? "0:01" : "0:03", playedLength(p, static_cast<int>(i)),
-                    std::string(b.name) + ": plays " + show(items[i]));
+        if (mpegPlaysBroken())
+            noteMpegLeftOut(std::string(b.name) + ": the .mp3 titles are listed, not played, here");
+        else
+            for (size_t i = 0; i < items.size(); ++i)
+                checkEq(items[i] == L"Chanson.mp3" ? "0:01" : "0:03", playedLength(p, static_cast<int>(i)),
+                        std::string(b.name) + ": plays " + show(items[i]));
         expectNoBox(p);
         if (b.stores) {
             checkEq("\xEF\xBB\xBF\r\nR\xC3\xA9pertoire = " + utf8(shownFolder) + "\r\n",
